@@ -1,0 +1,10 @@
+#include "icon.h"
+
+namespace platform {
+
+QIcon windowIcon()
+{
+    return QIcon(QStringLiteral(":/quickpair/quickpair.xpm"));
+}
+
+} // namespace platform

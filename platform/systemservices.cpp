@@ -1,0 +1,65 @@
+#include "systemservices.h"
+
+#include "buildversion.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+
+#include <chrono>
+
+namespace platform {
+
+SystemServices::SystemServices()
+{
+    monotonic.start();
+}
+
+double SystemServices::clockSeconds()
+{
+    return monotonic.nsecsElapsed() / 1e9;
+}
+
+void SystemServices::seedRandom()
+{
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(now).count();
+    std::seed_seq seed{ quint32(nanoseconds), quint32(quint64(nanoseconds) >> 32) };
+    generator.seed(seed);
+}
+
+float SystemServices::nextRandom()
+{
+    // 24 random bits fill a float's mantissa exactly, so the result can never round up to 1.
+    return float(generator() >> 8) * (1.0f / 16777216.0f);
+}
+
+QString SystemServices::inputBox(QWidget *parent, const QString &prompt, const QString &title)
+{
+    bool ok = false;
+    const QString text = QInputDialog::getText(parent, title, prompt, QLineEdit::Normal, QString(), &ok);
+    return ok ? text : QString();
+}
+
+void SystemServices::showError(QWidget *parent, const QString &text)
+{
+    QMessageBox::warning(parent, QApplication::applicationName(), text);
+}
+
+QString SystemServices::rankingDirectory()
+{
+    return QApplication::applicationDirPath();
+}
+
+Version SystemServices::applicationVersion()
+{
+    return { QUICKPAIR_VERSION_MAJOR, QUICKPAIR_VERSION_MINOR };
+}
+
+void SystemServices::endProgram()
+{
+    QApplication::closeAllWindows();
+    QApplication::quit();
+}
+
+} // namespace platform
