@@ -1,0 +1,172 @@
+#include "form3.h"
+
+#include "controls.h"
+#include "icon.h"
+#include "rankingfile.h"
+#include "services.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+
+namespace ranking {
+
+namespace {
+
+const QColor lightYellow(255, 255, 192);
+const QColor black(0, 0, 0);
+const QColor titleGreen(0, 192, 0);
+const QColor rowBlue(0, 0, 255);
+const QColor frameBlue(0, 0, 192);
+const QColor scoreRed(255, 0, 0);
+
+const QSize clientSize(353, 271);
+// The tops of rows 1, 2 and 3.
+const std::array<int, 3> rowTops{ 56, 104, 152 };
+
+} // namespace
+
+Form3::Form3(platform::Services &services, RankingTable &table, qint16 tokuten, QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    , services(services)
+    , table(table)
+{
+    createControls();
+    FormLoad(tokuten);
+}
+
+// Design-time state: geometry in pixels at 96 dpi, fonts, colours and captions.
+void Form3::createControls()
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("ランキング"));
+    setWindowIcon(platform::windowIcon());
+    setFixedSize(clientSize);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, lightYellow);
+    setPalette(palette);
+
+    const QString gothic = QStringLiteral("ＭＳ ゴシック");
+    const QStringList rankNumbers{ QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３") };
+
+    // Created back to front: a later sibling is drawn over an earlier one.
+    Label1 = platform::makeLabel(this, QStringLiteral("Label1"),
+                                 { QRect(112, 216, 65, 41), QStringLiteral("000"),
+                                   platform::designFont(QStringLiteral("Arial"), 24), scoreRed, lightYellow });
+    Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
+                                 { QRect(16, 224, 81, 25), QStringLiteral("今回は"), platform::designFont(gothic, 14.25),
+                                   black, lightYellow });
+    Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
+                                 { QRect(208, 224, 49, 25), QStringLiteral("点"), platform::designFont(gothic, 15.75),
+                                   black, lightYellow });
+    Shape1 = new platform::Shape(this, QRect(8, 40, 329, 161), frameBlue, 3);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    for (int i = 0; i < 3; ++i) {
+        Label4[i] = platform::makeLabel(this, QStringLiteral("Label4(%1)").arg(i),
+                                        { QRect(24, rowTops[i], 25, 33), rankNumbers[i],
+                                          platform::designFont(gothic, 21.75), rowBlue, lightYellow });
+    }
+    for (int i = 0; i < 3; ++i) {
+        Label5[i] = platform::makeLabel(this, QStringLiteral("Label5(%1)").arg(i),
+                                        { QRect(88, rowTops[i], 57, 33), QStringLiteral("000"),
+                                          platform::designFont(gothic, 20.25), rowBlue, lightYellow, Qt::AlignRight });
+    }
+    for (int i = 0; i < 3; ++i) {
+        Label6[i] = platform::makeLabel(this, QStringLiteral("Label6(%1)").arg(i),
+                                        { QRect(168, rowTops[i], 153, 33), QString(),
+                                          platform::designFont(gothic, 20.25), black, lightYellow });
+    }
+    Label7 = platform::makeLabel(this, QStringLiteral("Label7"),
+                                 { QRect(16, 8, 217, 25), QStringLiteral("Quickpair ランキング"),
+                                   platform::designFont(gothic, 14.25, true), titleGreen, lightYellow });
+
+    // The only control that takes the focus, and the default button: Enter or Space press it.
+    Command1 = new QPushButton(QStringLiteral("戻る"), this);
+    Command1->setObjectName(QStringLiteral("Command1"));
+    Command1->setGeometry(288, 224, 49, 33);
+    Command1->setDefault(true);
+    Command1->setFocus();
+    connect(Command1, &QPushButton::clicked, this, &Form3::Command1Click);
+
+    platform::centreOnScreen(this);
+}
+
+void Form3::FormLoad(qint16 tokuten)
+{
+    Label1->setText(QString::number(tokuten));
+    table.rankScores[candidateSlot] = tokuten;
+    IniRead();
+
+    if (const std::optional<int> row = rowEntered(table, tokuten)) {
+        // Asked before this window is visible, so the box stands over the main window.
+        const QString typed = services.inputBox(parentWidget(), QStringLiteral("おめでとう！名前を入力してください"),
+                                                QStringLiteral("Quickpair"));
+        // The row shows the name as the file will hold it.
+        table.rankNames[candidateSlot] = storableName(typed);
+        insertCandidate(table, *row);
+    }
+
+    for (int i = 0; i < storedRows; ++i) {
+        Label5[i]->setText(scoreText(table.rankScores[i]));
+        Label6[i]->setText(nameText(table.rankNames[i]));
+    }
+}
+
+void Form3::Command1Click()
+{
+    Iniwrite();
+    accept();
+}
+
+void Form3::reject()
+{
+    Iniwrite();
+    QDialog::reject();
+}
+
+QString Form3::rankingFilePath()
+{
+    return services.rankingDirectory() + QStringLiteral("/quip.ini");
+}
+
+void Form3::IniRead()
+{
+    // A missing file is an empty table: the first save creates it.
+    const QString path = rankingFilePath();
+    if (!QFile::exists(path))
+        return;
+    QFile file(path);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.read(maxFileBytes);
+    if (file.error() != QFileDevice::NoError) {
+        storedRowsUnread = true;
+        services.showError(parentWidget(),
+                           QStringLiteral("ランキングファイル %1 を読み込めませんでした。\n今回の記録は保存されません。")
+                               .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    decodeRankingFile(bytes, table);
+}
+
+void Form3::Iniwrite()
+{
+    if (storedRowsUnread)
+        return;
+    // Written to a new file that replaces the old one only when complete, so a crash or a
+    // full disk leaves the old file or the new one, never a part of either.
+    const QString path = rankingFilePath();
+    QSaveFile file(path);
+    const QByteArray bytes = encodeRankingFile(table);
+    const bool saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    if (!saved) {
+        services.showError(this, QStringLiteral("ランキングファイル %1 に保存できませんでした。")
+                                     .arg(QDir::toNativeSeparators(path)));
+    }
+}
+
+} // namespace ranking

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "rankingtable.h"
+
+#include <QDialog>
+
+#include <array>
+
+class QLabel;
+class QPushButton;
+
+namespace platform {
+class Services;
+class Shape;
+}
+
+namespace ranking {
+
+// The ranking window: the top three with their names, and the score of the round that has
+// just ended. It ranks that score while it is created, asking for a name when it enters, and
+// saves the table to "quip.ini" when it closes.
+class Form3 : public QDialog {
+    Q_OBJECT
+public:
+    // The table belongs to the caller and outlives the window; `parent` is the main window,
+    // over which the name entry appears before this window is shown.
+    Form3(platform::Services &services, RankingTable &table, qint16 tokuten, QWidget *parent);
+
+public slots:
+    // The close button and Escape save just as Back does: an entered score is never lost.
+    void reject() override;
+
+private slots:
+    void Command1Click();
+
+private:
+    void createControls();
+    void FormLoad(qint16 tokuten);
+    void IniRead();
+    void Iniwrite();
+    QString rankingFilePath();
+
+    platform::Services &services;
+    RankingTable &table;
+    // Set when the file exists but could not be read: the table lacks its rows, so writing
+    // it would destroy them.
+    bool storedRowsUnread = false;
+
+    QLabel *Label1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *Label3 = nullptr;
+    std::array<QLabel *, 3> Label4{};
+    std::array<QLabel *, 3> Label5{};
+    std::array<QLabel *, 3> Label6{};
+    QLabel *Label7 = nullptr;
+    platform::Shape *Shape1 = nullptr;
+    QPushButton *Command1 = nullptr;
+};
+
+} // namespace ranking

@@ -1,0 +1,135 @@
+#include "rankingfile.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace ranking {
+
+namespace {
+
+const char codePage[] = "windows-31j";
+
+struct LineReader {
+    const QByteArray &bytes;
+    qsizetype position = 0;
+
+    bool atEnd() const { return position >= bytes.size(); }
+
+    // The next line without its line end; the line end is consumed with it.
+    QByteArray next()
+    {
+        qsizetype end = position;
+        while (end < bytes.size() && bytes[end] != '\r' && bytes[end] != '\n')
+            ++end;
+        const QByteArray line = bytes.mid(position, end - position);
+        position = end;
+        if (position < bytes.size() && bytes[position] == '\r')
+            ++position;
+        if (position < bytes.size() && bytes[position] == '\n')
+            ++position;
+        return line;
+    }
+};
+
+std::optional<qint16> parseScore(const QByteArray &line)
+{
+    const QByteArray text = line.trimmed();
+    qsizetype i = 0;
+    const bool negative = !text.isEmpty() && text[0] == '-';
+    if (!text.isEmpty() && (text[0] == '-' || text[0] == '+'))
+        ++i;
+    if (i == text.size())
+        return std::nullopt;
+    // Counts up no further than one past the range, so no number of digits can overflow.
+    int magnitude = 0;
+    for (; i < text.size(); ++i) {
+        if (text[i] < '0' || text[i] > '9')
+            return std::nullopt;
+        magnitude = qMin(magnitude * 10 + (text[i] - '0'), 32768);
+    }
+    return negative ? qint16(-magnitude) : qint16(qMin(magnitude, 32767));
+}
+
+QByteArray scoreLine(const std::optional<qint16> &score)
+{
+    if (!score)
+        return QByteArray();
+    const QByteArray digits = QByteArray::number(*score);
+    return *score < 0 ? digits + ' ' : ' ' + digits + ' ';
+}
+
+// The CP932 form of a character that Linux and macOS input methods give in its JIS form.
+char16_t windowsForm(char16_t c)
+{
+    switch (c) {
+    case u'\u301C': return u'\uFF5E'; // wave dash -> fullwidth tilde
+    case u'\u2212': return u'\uFF0D'; // minus sign -> fullwidth hyphen-minus
+    case u'\u2016': return u'\u2225'; // double vertical line -> parallel to
+    case u'\u00A2': return u'\uFFE0'; // cent sign
+    case u'\u00A3': return u'\uFFE1'; // pound sign
+    case u'\u00AC': return u'\uFFE2'; // not sign
+    case u'\u2014': return u'\u2015'; // em dash -> horizontal bar
+    default: return c;
+    }
+}
+
+} // namespace
+
+void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
+{
+    QStringDecoder decoder(codePage, QStringConverter::Flag::Stateless);
+    LineReader reader{ bytes };
+    // The end of the file is looked for only before a pair: a file that stops after a score
+    // line gives that row an empty name.
+    for (int slot = 0; slot < storedRows && !reader.atEnd(); ++slot) {
+        table.rankScores[slot] = parseScore(reader.next());
+        const QByteArray name = reader.next();
+        if (name.isEmpty())
+            table.rankNames[slot] = std::nullopt;
+        else
+            table.rankNames[slot] = storableName(decoder.decode(name));
+    }
+}
+
+QByteArray encodeRankingFile(const RankingTable &table)
+{
+    QStringEncoder encoder(codePage);
+    QByteArray bytes;
+    for (int slot = 0; slot < storedRows; ++slot) {
+        bytes += scoreLine(table.rankScores[slot]);
+        bytes += "\r\n";
+        if (table.rankNames[slot])
+            bytes += QByteArray(encoder.encode(storableName(*table.rankNames[slot])));
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+QString storableName(const QString &typed)
+{
+    // Stateless, so a lone surrogate is an error rather than held back for a next call.
+    QStringEncoder encoder(codePage, QStringConverter::Flag::Stateless);
+    QString stored;
+    stored.reserve(typed.size());
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const QChar c(windowsForm(typed[i].unicode()));
+        if (c.category() == QChar::Other_Control) {
+            stored += u' ';
+            continue;
+        }
+        // A character beyond the first plane is one code point in two units, tested whole.
+        const qsizetype units = c.isHighSurrogate() && i + 1 < typed.size() && typed[i + 1].isLowSurrogate() ? 2 : 1;
+        const QString character = units == 1 ? QString(c) : typed.mid(i, 2);
+        const QByteArray encoded = encoder.encode(character);
+        if (encoder.hasError() || encoded.isEmpty()) {
+            encoder.resetState();
+            stored += u'?';
+        } else {
+            stored += character;
+        }
+        i += units - 1;
+    }
+    return stored;
+}
+
+} // namespace ranking
