@@ -1,6 +1,7 @@
 #include "controls.h"
 #include "form1.h"
 #include "systemservices.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quickpair"));
     platform::installFontSubstitutes();
+    platform::installQtTranslations();
 
     platform::SystemServices services;
     game::Form1 form(services);

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "controls.h"
+#include "form2.h"
 #include "icon.h"
 #include "services.h"
 
@@ -136,7 +137,10 @@ void Form1::mnuVerClick()
 {
     if (isPlaying)
         return;
-    // The version window comes with its own issue; until then the item does nothing.
+    // Created anew each time, so its load reads the version again; exec returns once it
+    // has closed.
+    version::Form2 form(services, this);
+    form.exec();
 }
 
 void Form1::Timer1Tick()

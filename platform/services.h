@@ -32,7 +32,8 @@ public:
     // Tells the player about a failure the game recovers from (a file it cannot read or write).
     virtual void showError(QWidget *parent, const QString &text) = 0;
 
-    // The folder that holds the ranking file: the program's own directory.
+    // The folder that holds the ranking file: the program's own directory, or the player's
+    // data folder where the program's directory is not writable (an installed copy).
     virtual QString rankingDirectory() = 0;
 
     virtual Version applicationVersion() = 0;

@@ -1,10 +1,13 @@
 #include "systemservices.h"
 
 #include "buildversion.h"
+#include "rankinglocation.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 #include <chrono>
 
@@ -48,7 +51,12 @@ void SystemServices::showError(QWidget *parent, const QString &text)
 
 QString SystemServices::rankingDirectory()
 {
-    return QApplication::applicationDirPath();
+    const QString programDir = QApplication::applicationDirPath();
+    const QString folder = rankingFolder(programDir, canCreateFilesIn(programDir),
+                                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    // The player's data folder does not exist before the first ranking is saved.
+    QDir().mkpath(folder);
+    return folder;
 }
 
 Version SystemServices::applicationVersion()
