@@ -1,0 +1,79 @@
+#!/bin/bash
+# Checks the game as `cmake --install` lays it out for a desktop.
+#
+#   check_install.sh files BUILD_DIR PREFIX APP_ID VERSION SIZE...
+#       installs BUILD_DIR into a fresh PREFIX and checks every installed file
+#   check_install.sh desktop PREFIX APP_ID     validates the desktop entry
+#   check_install.sh metainfo PREFIX APP_ID    validates the AppStream metainfo
+# Exits 77 (skipped) where a validator is not installed.
+set -u
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+expect_line() { grep -qxF -- "$2" "$1" || fail "$1 lacks the line: $2"; }
+
+# Width and height from a PNG's header.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
+
+check_files() {
+    local build=$1 prefix=$2 id=$3 version=$4
+    shift 4
+    rm -rf "$prefix"
+    cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+
+    local expected=(bin/quickpair "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml")
+    local size
+    for size in "$@"; do
+        expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
+    done
+    # Exactly these files: no build tools, libraries or test programs.
+    diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$prefix" && find . -type f | sed 's|^\./||' | sort) \
+        || fail "the installed files differ from the list above"
+
+    [ -x "$prefix/bin/quickpair" ] || fail "bin/quickpair is not executable"
+
+    local desktop="$prefix/share/applications/$id.desktop"
+    expect_line "$desktop" "Name=Quickpair"
+    expect_line "$desktop" "Categories=Game;"
+    expect_line "$desktop" "Icon=$id"
+    expect_line "$desktop" "Exec=quickpair"
+    grep -q '^Name\[ja\]=.' "$desktop" || fail "no Japanese name"
+    grep -q '^Comment=.' "$desktop" || fail "no comment"
+    grep -q '^Comment\[ja\]=.' "$desktop" || fail "no Japanese comment"
+
+    local metainfo="$prefix/share/metainfo/$id.metainfo.xml"
+    grep -qF "<id>$id</id>" "$metainfo" || fail "metainfo id is not $id"
+    grep -qF "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo does not launch $id.desktop"
+    grep -qF "<binary>quickpair</binary>" "$metainfo" || fail "metainfo does not provide the binary"
+    grep -qF "<content_rating type=\"oars-1.1\"" "$metainfo" || fail "metainfo has no content rating"
+    # The newest release named in the metainfo is the version the program reports.
+    grep -m1 -o '<release version="[^"]*"' "$metainfo" | grep -qF "\"$version\"" \
+        || fail "the metainfo's newest release is not $version"
+
+    for size in "$@"; do
+        local png="$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png"
+        [ "$(png_size "$png")" = "${size}x${size}" ] || fail "$png is $(png_size "$png"), not ${size}x${size}"
+    done
+}
+
+case "${1:-}" in
+files)
+    shift
+    check_files "$@"
+    ;;
+desktop)
+    command -v desktop-file-validate >/dev/null || { echo "SKIP: desktop-file-validate is not installed (Debian package desktop-file-utils)"; exit 77; }
+    desktop-file-validate "$2/share/applications/$3.desktop" || fail "desktop-file-validate"
+    ;;
+metainfo)
+    command -v appstreamcli >/dev/null || { echo "SKIP: appstreamcli is not installed (Debian package appstream)"; exit 77; }
+    appstreamcli validate --no-net "$2/share/metainfo/$3.metainfo.xml" || fail "appstreamcli validate"
+    ;;
+*)
+    echo "usage: $0 files|desktop|metainfo ..."
+    exit 2
+    ;;
+esac
+
+[ "$failures" -eq 0 ] || exit 1
+echo "OK: $1"
