@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "form2.h"
+#include "form3.h"
 #include "icon.h"
 #include "services.h"
 
@@ -193,7 +194,8 @@ void Form1::GameOver()
 
 void Form1::showRankingWindow()
 {
-    // The ranking window comes with its own issue; this is where it opens, modally.
+    ranking::Form3 form3(services, rankingTable, score, this);
+    form3.exec();
 }
 
 } // namespace game

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "rankingtable.h"
 #include "rules.h"
 
 #include <QMainWindow>
@@ -49,6 +50,9 @@ private:
     double startTime = 0;
     double endTime = 0;
     Question question;
+    // The ranking window is created anew for every finished round, while its rows last for
+    // the whole run: the main window keeps them and lends them to each showing.
+    ranking::RankingTable rankingTable;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -73,6 +73,15 @@ char16_t windowsForm(char16_t c)
     }
 }
 
+bool cp932Stores(const QString &character)
+{
+    // A new encoder for every test: with ICU behind it, an error stays reported even after
+    // resetState(). Stateless, so a lone surrogate is an error rather than held back.
+    QStringEncoder encoder(codePage, QStringConverter::Flag::Stateless);
+    const QByteArray encoded = encoder.encode(character);
+    return !encoder.hasError() && !encoded.isEmpty();
+}
+
 } // namespace
 
 void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
@@ -107,8 +116,6 @@ QByteArray encodeRankingFile(const RankingTable &table)
 
 QString storableName(const QString &typed)
 {
-    // Stateless, so a lone surrogate is an error rather than held back for a next call.
-    QStringEncoder encoder(codePage, QStringConverter::Flag::Stateless);
     QString stored;
     stored.reserve(typed.size());
     for (qsizetype i = 0; i < typed.size(); ++i) {
@@ -120,13 +127,7 @@ QString storableName(const QString &typed)
         // A character beyond the first plane is one code point in two units, tested whole.
         const qsizetype units = c.isHighSurrogate() && i + 1 < typed.size() && typed[i + 1].isLowSurrogate() ? 2 : 1;
         const QString character = units == 1 ? QString(c) : typed.mid(i, 2);
-        const QByteArray encoded = encoder.encode(character);
-        if (encoder.hasError() || encoded.isEmpty()) {
-            encoder.resetState();
-            stored += u'?';
-        } else {
-            stored += character;
-        }
+        stored += cp932Stores(character) ? character : QStringLiteral("?");
         i += units - 1;
     }
     return stored;

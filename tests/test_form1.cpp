@@ -5,8 +5,12 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+#include <memory>
 
 using game::Form1;
 
@@ -29,6 +33,8 @@ private slots:
     void secondRoundStartsFromZero();
     void roundLastsThirtySecondsWhateverTheClockReads();
     void scoreStopsBeforeItWouldWrap();
+    void finalScoreStaysUntilTheRankingWindowCloses();
+    void rankingWindowReadsANegativeScoreUnchanged();
 
 private:
     QLabel *label(const char *name) { return form->findChild<QLabel *>(QString::fromLatin1(name)); }
@@ -38,14 +44,20 @@ private:
     void clickMenu(const char *name);
     void tick() { QVERIFY(QMetaObject::invokeMethod(form, "Timer1Tick")); }
     void startRound();
+    void pressBackWhenRankingShows();
 
     FakeServices services;
+    std::unique_ptr<QTemporaryDir> programDirectory;
     Form1 *form = nullptr;
 };
 
 void TestForm1::init()
 {
     services = FakeServices();
+    // Every round ends in the ranking window, which saves its file here.
+    programDirectory = std::make_unique<QTemporaryDir>();
+    QVERIFY(programDirectory->isValid());
+    services.directory = programDirectory->path();
     form = new Form1(services);
     form->show();
     QVERIFY(QTest::qWaitForWindowExposed(form));
@@ -72,6 +84,18 @@ void TestForm1::startRound()
     services.queuePair(5, 5);
     clickMenu("mnuStart");
     QVERIFY(timer()->isActive());
+}
+
+// The end of a round opens the ranking window modally: a test that ends one has Back pressed
+// as soon as the window shows, or closes it if it has no Back button, so nothing hangs.
+void TestForm1::pressBackWhenRankingShows()
+{
+    whenModalShows([](QWidget *modal) {
+        if (auto *back = modal->findChild<QPushButton *>(QStringLiteral("Command1")))
+            QTest::mouseClick(back, Qt::LeftButton);
+        else
+            modal->close();
+    });
 }
 
 void TestForm1::startsIdleWithTheDesignTimeView()
@@ -232,6 +256,7 @@ void TestForm1::ticksAdvanceTheBarAndEndTheRoundAfterThirtySeconds()
     QCOMPARE(bar()->progress(), 100.0f);
 
     services.now = start + 30.05;
+    pressBackWhenRankingShows();
     tick();
     QVERIFY(!timer()->isActive());
     QCOMPARE(bar()->progress(), 0.0f);
@@ -252,6 +277,7 @@ void TestForm1::theRealTimerEndsTheRound()
     services.now += 12;
     QTRY_VERIFY_WITH_TIMEOUT(bar()->progress() == 40.0f, 2000);
     services.now += 18.2;
+    pressBackWhenRankingShows();
     QTRY_VERIFY_WITH_TIMEOUT(!timer()->isActive(), 2000);
     QCOMPARE(bar()->progress(), 0.0f);
 }
@@ -274,6 +300,7 @@ void TestForm1::menuItemsDoNothingDuringARound()
     clickMenu("mnuVer");
     QCOMPARE(services.endProgramCalls, 0);
     QVERIFY(menuItem("mnuStart")->isEnabled());
+    pressBackWhenRankingShows();
     tick();
     QVERIFY(!timer()->isActive());
 
@@ -291,7 +318,12 @@ void TestForm1::menuItemsAnswerTheirAccessKeys()
     QCOMPARE(services.endProgramCalls, 0);
 
     services.now += 31;
+    pressBackWhenRankingShows();
     tick();
+    // The offscreen platform has no window manager to hand the activation back to the main
+    // window when the ranking window closes, as a desktop does.
+    form->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form));
     QTest::keyClick(form, Qt::Key_X, Qt::AltModifier);
     QCOMPARE(services.endProgramCalls, 1);
 }
@@ -301,6 +333,7 @@ void TestForm1::secondRoundStartsFromZero()
     startRound();
     QTest::keyClick(form, Qt::Key_Up);
     services.now += 31;
+    pressBackWhenRankingShows();
     tick();
     QCOMPARE(form->tokuten(), qint16(0));
 
@@ -327,6 +360,7 @@ void TestForm1::roundLastsThirtySecondsWhateverTheClockReads()
     tick();
     QCOMPARE(bar()->progress(), 50.0f);
     services.now = 86420.05;
+    pressBackWhenRankingShows();
     tick();
     QVERIFY(!timer()->isActive());
 }
@@ -350,6 +384,52 @@ void TestForm1::scoreStopsBeforeItWouldWrap()
     QCOMPARE(form->tokuten(), qint16(-32760));
     QCOMPARE(label("Label5")->text(), QStringLiteral("-32760"));
     QCOMPARE(label("Label6")->text(), QStringLiteral("ＮＧ"));
+}
+
+// The ranking window reads the final score while it is open; only its closing resets it.
+void TestForm1::finalScoreStaysUntilTheRankingWindowCloses()
+{
+    startRound();
+    services.queuePair(1, 1);
+    QTest::keyClick(form, Qt::Key_Up); // 5 and 5: +10
+    services.now += 31;
+    QString scoreWhileOpen;
+    qint16 tokutenWhileOpen = 0;
+    QString rankingScore;
+    whenModalShows([&](QWidget *modal) {
+        scoreWhileOpen = label("Label5")->text();
+        tokutenWhileOpen = form->tokuten();
+        if (auto *shown = modal->findChild<QLabel *>(QStringLiteral("Label1")))
+            rankingScore = shown->text();
+        modal->close();
+    });
+    tick();
+    QCOMPARE(scoreWhileOpen, QStringLiteral("10"));
+    QCOMPARE(tokutenWhileOpen, qint16(10));
+    QCOMPARE(rankingScore, QStringLiteral("10"));
+    QCOMPARE(label("Label5")->text(), QStringLiteral("0"));
+    QCOMPARE(form->tokuten(), qint16(0));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestForm1::rankingWindowReadsANegativeScoreUnchanged()
+{
+    startRound();
+    services.queuePair(1, 1);
+    QTest::keyClick(form, Qt::Key_Down); // 5 and 5 sum ten: -10
+    services.queuePair(2, 1);
+    QTest::keyClick(form, Qt::Key_Up); // 1 and 1 equal: -5
+    services.now += 31;
+    QString rankingScore;
+    whenModalShows([&](QWidget *modal) {
+        if (auto *shown = modal->findChild<QLabel *>(QStringLiteral("Label1")))
+            rankingScore = shown->text();
+        modal->close();
+    });
+    tick();
+    QCOMPARE(rankingScore, QStringLiteral("-15"));
+    // A negative score enters no empty table, so nobody is asked for a name.
+    QCOMPARE(services.inputBoxCalls, 0);
 }
 
 QTEST_MAIN(TestForm1)
