@@ -5,7 +5,9 @@
 #       installs BUILD_DIR into a fresh PREFIX and checks every installed file
 #   check_install.sh desktop PREFIX APP_ID     validates the desktop entry
 #   check_install.sh metainfo PREFIX APP_ID    validates the AppStream metainfo
-# Exits 77 (skipped) where a validator is not installed.
+#   check_install.sh package BUILD_DIR OUTPUT_DIR APP_ID
+#       builds the Debian package with cpack and checks its control fields and contents
+# Exits 77 (skipped) where a validator or dpkg-deb is not installed.
 set -u
 
 failures=0
@@ -68,6 +70,22 @@ desktop)
 metainfo)
     command -v appstreamcli >/dev/null || { echo "SKIP: appstreamcli is not installed (Debian package appstream)"; exit 77; }
     appstreamcli validate --no-net "$2/share/metainfo/$3.metainfo.xml" || fail "appstreamcli validate"
+    ;;
+package)
+    command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed (Debian package dpkg)"; exit 77; }
+    rm -rf "$3"
+    cpack --config "$2/CPackConfig.cmake" -G DEB -B "$3" >/dev/null || { echo "FAIL: cpack -G DEB"; exit 1; }
+    deb=$(ls "$3"/quickpair_*.deb 2>/dev/null | head -n 1)
+    [ -n "$deb" ] || { echo "FAIL: no quickpair_*.deb in $3"; exit 1; }
+    [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
+    dpkg-deb -f "$deb" Maintainer | grep -q . || fail "no maintainer"
+    dpkg-deb -f "$deb" Depends | grep -qw libqt6widgets6 || fail "does not depend on libqt6widgets6"
+    contents=$(dpkg-deb -c "$deb")
+    for path in ./usr/bin/quickpair "./usr/share/applications/$4.desktop" "./usr/share/metainfo/$4.metainfo.xml" \
+        "./usr/share/icons/hicolor/32x32/apps/$4.png"; do
+        grep -qF " $path" <<<"$contents" || fail "the package lacks $path"
+    done
+    echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
     ;;
 *)
     echo "usage: $0 files|desktop|metainfo ..."
