@@ -5,6 +5,7 @@
 #include "firstframe.h"
 #include "form1.h"
 #include "systemservices.h"
+#include "translations.h"
 
 #include <QApplication>
 
@@ -13,6 +14,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quickpair"));
     platform::installFontSubstitutes();
+    platform::installQtTranslations();
 
     platform::SystemServices services;
     game::Form1 form(services);
