@@ -92,11 +92,9 @@ void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
     // line gives that row an empty name.
     for (int slot = 0; slot < storedRows && !reader.atEnd(); ++slot) {
         table.rankScores[slot] = parseScore(reader.next());
-        const QByteArray name = reader.next();
-        if (name.isEmpty())
-            table.rankNames[slot] = std::nullopt;
-        else
-            table.rankNames[slot] = storableName(decoder.decode(name));
+        // A line of no characters, also one whose bytes decode to none, is an empty name.
+        const QString name = storableName(decoder.decode(reader.next()));
+        table.rankNames[slot] = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
     }
 }
 

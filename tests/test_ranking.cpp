@@ -264,6 +264,7 @@ void TestRanking::badBytesNeverReachTheFileAsGarbage()
     const QList<QByteArray> files{
         QByteArray("1\r\n\x80\xa0\xff\r\n"), // bytes that are no character
         QByteArray("1\r\nA\x81\r\n"), // a lead byte without its second byte
+        QByteArray("1\r\n\x81\r\n2\r\n\x81"), // a name of nothing but such a byte
         QByteArray("1\r\n\x81\x20\r\n"), // a lead byte with an invalid second byte
         QByteArray("1\r\n\x00\x01\x1a\x1c\x7f\r\n", 12), // control codes, NUL included
         QByteArray("1\r\n\xf0\x40\r\n"), // the user-defined area
