@@ -7,7 +7,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
@@ -20,6 +19,8 @@ using version::Form2;
 class TestForm2 : public QObject {
     Q_OBJECT
 private slots:
+    // Measured in the fonts the game itself asks for.
+    void initTestCase() { platform::installFontSubstitutes(); }
     void init() { services = FakeServices(); }
 
     void versionTextIsHalfWidthKatakanaAndPlainNumbers_data();
@@ -104,11 +105,6 @@ void TestForm2::hasTheDesignTimeLook()
     QCOMPARE(button->font().pixelSize(), 16);
     QVERIFY(button->isDefault());
 
-    // No third party is named anywhere in the window.
-    for (const QLabel *each : form.findChildren<QLabel *>()) {
-        QVERIFY2(!each->text().contains(QStringLiteral("Microsoft"), Qt::CaseInsensitive), qPrintable(each->text()));
-        QVERIFY2(!each->text().contains(QStringLiteral("Visual Basic"), Qt::CaseInsensitive), qPrintable(each->text()));
-    }
 
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
