@@ -34,6 +34,13 @@ RankingTable tableOf(const QStringList &rows)
     return table;
 }
 
+// All the bytes of a literal, zero bytes included.
+template<std::size_t size>
+QByteArray withNul(const char (&bytes)[size])
+{
+    return QByteArray(bytes, size - 1);
+}
+
 QStringList rowsOf(const RankingTable &table)
 {
     return { slotText(table, 0), slotText(table, 1), slotText(table, 2) };
@@ -235,9 +242,9 @@ void TestRanking::badBytesNeverReachTheFileAsGarbage()
         QByteArray("1\r\nA\x81\r\n"), // a lead byte without its second byte
         QByteArray("1\r\n\x81\r\n2\r\n\x81"), // a name of nothing but such a byte
         QByteArray("1\r\n\x81\x20\r\n"), // a lead byte with an invalid second byte
-        QByteArray("1\r\n\x00\x01\x1a\x1c\x7f\r\n", 12), // control codes, NUL included
+        withNul("1\r\n\x00\x01\x1a\x1c\x7f\r\n"), // control codes, NUL included
         QByteArray("1\r\n\xf0\x40\r\n"), // the user-defined area
-        QByteArray("\xff\xfe\x00\x00\r\n\r\n\r\n", 9),
+        withNul("\xff\xfe\x00\x00\r\n\r\n\r\n"),
     };
     for (const QByteArray &file : files) {
         RankingTable read;
