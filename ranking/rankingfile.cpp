@@ -114,17 +114,23 @@ QByteArray encodeRankingFile(const RankingTable &table)
 
 QString storableName(const QString &typed)
 {
+    QString mapped = typed;
+    for (QChar &c : mapped) {
+        c = windowsForm(c.unicode());
+        if (c.category() == QChar::Other_Control)
+            c = u' ';
+    }
+    // Nearly every name is storable as it stands: only a name that is not is tested
+    // character by character.
+    if (mapped.isEmpty() || cp932Stores(mapped))
+        return mapped;
+
     QString stored;
-    stored.reserve(typed.size());
-    for (qsizetype i = 0; i < typed.size(); ++i) {
-        const QChar c(windowsForm(typed[i].unicode()));
-        if (c.category() == QChar::Other_Control) {
-            stored += u' ';
-            continue;
-        }
+    stored.reserve(mapped.size());
+    for (qsizetype i = 0; i < mapped.size(); ++i) {
         // A character beyond the first plane is one code point in two units, tested whole.
-        const qsizetype units = c.isHighSurrogate() && i + 1 < typed.size() && typed[i + 1].isLowSurrogate() ? 2 : 1;
-        const QString character = units == 1 ? QString(c) : typed.mid(i, 2);
+        const qsizetype units = mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate() ? 2 : 1;
+        const QString character = mapped.mid(i, units);
         stored += cp932Stores(character) ? character : QStringLiteral("?");
         i += units - 1;
     }
