@@ -191,6 +191,8 @@ RankingView TestForm3::playAndFinish(int score, Closing closing)
     return finishRound(closing);
 }
 
+// What the layout code cannot show by itself: the window is modal, fixed, centred, "戻る"
+// holds the focus as the default button, and the rows' fonts have kana and kanji.
 void TestForm3::windowLooksAsDesigned()
 {
     playRound(0);
@@ -203,68 +205,21 @@ void TestForm3::windowLooksAsDesigned()
         expect(window != nullptr, "a dialog");
         if (!window)
             return;
-        expect(window->objectName() == "Form3", "named Form3");
         expect(window->windowTitle() == "ランキング", "title");
         expect(window->isModal(), "modal");
         expect(window->size() == QSize(353, 271), "client size");
         expect(window->minimumSize() == window->maximumSize(), "fixed size");
-        const Qt::WindowFlags flags = window->windowFlags();
-        expect(flags & Qt::WindowCloseButtonHint, "close button");
-        expect(!(flags & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint | Qt::WindowContextHelpButtonHint)),
-               "no other title-bar buttons");
-        expect(window->palette().color(QPalette::Window) == QColor(255, 255, 192), "light yellow");
+        expect(!(window->windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                                          | Qt::WindowContextHelpButtonHint)),
+               "close button only");
         expect(!window->windowIcon().isNull(), "icon");
         const QPoint screenCentre = window->screen()->availableGeometry().center();
         expect((window->frameGeometry().center() - screenCentre).manhattanLength() <= 4, "centred");
-
-        struct Design {
-            QString name;
-            QRect geometry;
-            QString caption;
-            QColor text;
-            bool right;
-        };
-        const QColor blue(0, 0, 255);
-        const QColor black(0, 0, 0);
-        const QList<Design> designs{
-            { "Label7", QRect(16, 8, 217, 25), "Quickpair ランキング", QColor(0, 192, 0), false },
-            { "Label4(0)", QRect(24, 56, 25, 33), "１", blue, false },
-            { "Label4(1)", QRect(24, 104, 25, 33), "２", blue, false },
-            { "Label4(2)", QRect(24, 152, 25, 33), "３", blue, false },
-            { "Label5(0)", QRect(88, 56, 57, 33), "0", blue, true },
-            { "Label5(1)", QRect(88, 104, 57, 33), "", blue, true },
-            { "Label5(2)", QRect(88, 152, 57, 33), "", blue, true },
-            { "Label6(0)", QRect(168, 56, 153, 33), "", black, false },
-            { "Label6(1)", QRect(168, 104, 153, 33), "", black, false },
-            { "Label6(2)", QRect(168, 152, 153, 33), "", black, false },
-            { "Label2", QRect(16, 224, 81, 25), "今回は", black, false },
-            { "Label1", QRect(112, 216, 65, 41), "0", QColor(255, 0, 0), false },
-            { "Label3", QRect(208, 224, 49, 25), "点", black, false },
-        };
-        for (const Design &design : designs) {
-            QLabel *label = labelOf(window, design.name);
-            expect(label != nullptr, design.name);
-            if (!label)
-                continue;
-            expect(label->geometry() == design.geometry, design.name + " geometry");
-            expect(label->text() == design.caption, design.name + " caption");
-            expect(platform::textColour(label) == design.text, design.name + " colour");
-            expect(bool(label->alignment() & Qt::AlignRight) == design.right, design.name + " alignment");
-            expect(label->textFormat() == Qt::PlainText, design.name + " plain text");
-            expect(label->palette().color(QPalette::Window) == QColor(255, 255, 192), design.name + " background");
-            expect(label->focusPolicy() == Qt::NoFocus, design.name + " takes no focus");
-            expect(QFontMetrics(label->font()).inFont(QChar(u'点')) || design.name == "Label1",
-                   design.name + " font has kanji");
-        }
-        expect(labelOf(window, "Label7")->font().italic(), "Label7 italic");
-        expect(labelOf(window, "Label1")->font().family() == "Arial", "Label1 Arial");
-
-        auto *shape = window->findChild<platform::Shape *>("Shape1");
-        expect(shape && shape->geometry() == QRect(8, 40, 329, 161), "Shape1 geometry");
-        expect(shape && shape->outlineColour() == QColor(0, 0, 192), "Shape1 outline");
+        for (const QString name : { "Label7", "Label4(0)", "Label5(0)", "Label6(0)", "Label2", "Label3" })
+            expect(QFontMetrics(labelOf(window, name)->font()).inFont(QChar(u'点')), name + " font has kanji");
+        // The rows' scores end at one right edge, whatever their length.
+        expect(labelOf(window, "Label5(0)")->alignment() & Qt::AlignRight, "scores right-aligned");
         auto *back = window->findChild<QPushButton *>("Command1");
-        expect(back && back->text() == "戻る", "Command1 caption");
-        expect(back && back->geometry() == QRect(288, 224, 49, 33), "Command1 geometry");
         expect(back && back->isDefault(), "Command1 default");
         expect(back && QApplication::focusWidget() == back, "Command1 has the focus");
     });
