@@ -15,6 +15,7 @@ Exits with 77 (skipped) when Xvfb or the X tools are missing.
 """
 
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -49,17 +50,24 @@ def run(*command):
 
 
 def start_xvfb():
-    """Starts Xvfb on the first free display; returns (process, display)."""
-    read_end, write_end = os.pipe()
-    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
-                               "-nolisten", "tcp"], pass_fds=[write_end],
-                              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    os.close(write_end)
-    with os.fdopen(read_end) as pipe:
-        number = pipe.readline().strip()
-    if not number:
-        sys.exit("Xvfb did not start")
-    return server, ":" + number
+    """Starts Xvfb on a free display; returns (process, display). A random display well above
+    those that xvfb-run and other test servers use: scanning from :0, as -displayfd does,
+    would race with any other X server that starts at the same moment."""
+    for _ in range(20):
+        display = f":{random.randint(200, 899)}"
+        if os.path.exists(f"/tmp/.X{display[1:]}-lock"):
+            continue
+        server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while server.poll() is None and time.monotonic() < deadline:
+            if subprocess.run(["xdotool", "getdisplaygeometry"], env={**os.environ, "DISPLAY": display},
+                              capture_output=True).returncode == 0:
+                return server, display
+            time.sleep(0.05)
+        server.kill()
+        server.wait()
+    sys.exit("Xvfb did not start")
 
 
 def visible_windows(title, besides=()):
