@@ -203,7 +203,6 @@ class Game:
               "left digit label shows yellow text")
         check(shot.count(self.area(72, 16, 121, 25), is_cyan) > 30, "title shows in cyan")
         check(shot.count(self.area(304, 96, 65, 25), is_red) > 10, "score shows in red")
-        return shot
 
     def progress_bar_drawn(self, shot):
         return shot.count(self.area(16, 200, 361, 17), lambda rgb: not is_black(rgb)) > 1000
@@ -264,7 +263,8 @@ class Game:
         row = y + self.menu_height // 2
         dark_columns = [column for column in range(x, x + width)
                         if any(sum(shot.pixel(column, r)) < 250 for r in range(y + 2, y + self.menu_height - 2))]
-        check(dark_columns, "menu bar shows its items")
+        if not check(dark_columns, "menu bar shows its items"):
+            return None
         last_start = dark_columns[-1]
         for column in reversed(dark_columns):
             if last_start - column > 6:
@@ -359,7 +359,10 @@ def second_game(program, folder):
             game.check_version_window_and_close(version)
         started = game.start_round()
         # Keys other than arrows change nothing: the score stays 0, which enters as row 3.
-        key(game.window, "a", "space", "Return")
+        # Alt+X does nothing while a round runs.
+        key(game.window, "a", "space", "Return", "alt+x")
+        time.sleep(0.3)
+        check(game.process.poll() is None, "Alt+X during a round leaves the game running")
         asked, ranking = game.wait_for_ranking(started, "Bob")
         check(asked, "a score of 0 above a stored -5 asks for a name")
         if ranking:
