@@ -166,7 +166,19 @@ void Form3::Iniwrite()
     if (!saved) {
         services.showError(this, QStringLiteral("ランキングファイル %1 に保存できませんでした。")
                                      .arg(QDir::toNativeSeparators(path)));
+        return;
     }
+    removeInterruptedSaves();
+}
+
+void Form3::removeInterruptedSaves()
+{
+    // The new file gets a name of its own ("quip.ini." and six characters) just before it
+    // replaces the old one; a save killed at that moment leaves it behind.
+    QDir folder(services.rankingDirectory());
+    const QStringList leftOver = folder.entryList({ QStringLiteral("quip.ini.??????") }, QDir::Files | QDir::Hidden);
+    for (const QString &name : leftOver)
+        folder.remove(name);
 }
 
 } // namespace ranking

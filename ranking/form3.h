@@ -38,6 +38,7 @@ private:
     void FormLoad(qint16 tokuten);
     void IniRead();
     void Iniwrite();
+    void removeInterruptedSaves();
     QString rankingFilePath();
 
     platform::Services &services;

@@ -73,6 +73,7 @@ private slots:
     void unreadableFileIsReportedAndNotOverwritten();
     void failedSaveIsReportedAndTheRowsKept();
     void hugeFileIsNotReadWhole();
+    void interruptedSaveLeavesNoFileBehind();
 
 private:
     QString filePath() const { return programDirectory->filePath(QStringLiteral("quip.ini")); }
@@ -435,6 +436,20 @@ void TestForm3::hugeFileIsNotReadWhole()
     QCOMPARE(view.scores, QStringList({ "", "", "" }));
     QCOMPARE(readFile(), QByteArray("\r\n\r\n\r\n\r\n\r\n\r\n"));
     QVERIFY(services->errors.isEmpty());
+}
+
+// A save killed between naming its new file and renaming it over quip.ini leaves that file
+// behind; the next save clears it, and touches no other file.
+void TestForm3::interruptedSaveLeavesNoFileBehind()
+{
+    const QDir folder(programDirectory->path());
+    for (const QString name : { "quip.ini.BzTcZu", "quip.ini.bak", "quip.ini.BzTcZu7", "notes.txt" }) {
+        QFile file(folder.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    playAndFinish(-3);
+    QCOMPARE(folder.entryList(QDir::Files, QDir::Name),
+             QStringList({ "notes.txt", "quip.ini", "quip.ini.BzTcZu7", "quip.ini.bak" }));
 }
 
 QTEST_MAIN(TestForm3)
