@@ -50,10 +50,7 @@ void Form1::createControls()
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(clientSize);
-    client->setAutoFillBackground(true);
-    QPalette palette = client->palette();
-    palette.setColor(QPalette::Window, black);
-    client->setPalette(palette);
+    platform::setBackground(client, black);
     setCentralWidget(client);
 
     const QString gothic = QStringLiteral("ＭＳ ゴシック");
@@ -140,8 +137,8 @@ void Form1::mnuVerClick()
         return;
     // Created anew each time, so its load reads the version again; exec returns once it
     // has closed.
-    version::Form2 form(services, this);
-    form.exec();
+    version::Form2 form2(services, this);
+    form2.exec();
 }
 
 void Form1::Timer1Tick()

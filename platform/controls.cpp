@@ -26,13 +26,18 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const LabelDesign &desig
     label->setFont(design.font);
     label->setGeometry(design.geometry);
     label->setFixedSize(design.geometry.size());
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, design.background);
-    palette.setColor(QPalette::WindowText, design.text);
-    label->setPalette(palette);
+    setBackground(label, design.background);
+    setTextColour(label, design.text);
     label->setText(design.caption);
     return label;
+}
+
+void setBackground(QWidget *widget, const QColor &colour)
+{
+    widget->setAutoFillBackground(true);
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
 }
 
 void setTextColour(QLabel *label, const QColor &colour)

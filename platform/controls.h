@@ -30,6 +30,9 @@ struct LabelDesign {
 // and shows its text literally (a player's name is never read as markup).
 QLabel *makeLabel(QWidget *parent, const QString &name, const LabelDesign &design);
 
+// Fills the widget's whole rectangle with the colour before its contents are drawn.
+void setBackground(QWidget *widget, const QColor &colour);
+
 void setTextColour(QLabel *label, const QColor &colour);
 QColor textColour(const QLabel *label);
 

@@ -45,10 +45,7 @@ void Form3::createControls()
     setWindowTitle(QStringLiteral("ランキング"));
     setWindowIcon(platform::windowIcon());
     setFixedSize(clientSize);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, lightYellow);
-    setPalette(palette);
+    platform::setBackground(this, lightYellow);
 
     const QString gothic = QStringLiteral("ＭＳ ゴシック");
     const QStringList rankNumbers{ QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３") };

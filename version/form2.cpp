@@ -39,10 +39,7 @@ void Form2::createControls()
     setWindowTitle(QStringLiteral("バージョン情報"));
     setWindowIcon(platform::windowIcon());
     resize(clientSize);
-    setAutoFillBackground(true);
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, white);
-    setPalette(palette);
+    platform::setBackground(this, white);
 
     const QString gothic = QStringLiteral("ＭＳ ゴシック");
     const QFont windowFont = QApplication::font();
@@ -66,10 +63,7 @@ void Form2::createControls()
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, 86, 264, 5);
     Line1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    Line1->setAutoFillBackground(true);
-    QPalette linePalette = Line1->palette();
-    linePalette.setColor(QPalette::Window, ruleTeal);
-    Line1->setPalette(linePalette);
+    platform::setBackground(Line1, ruleTeal);
 
     Label5 = platform::makeLabel(this, QStringLiteral("Label5"),
                                  { QRect(8, 120, 177, 17), QStringLiteral("example.org/quickpair"), windowFont,
