@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
@@ -165,14 +166,13 @@ void Form3::Iniwrite()
                                      .arg(QDir::toNativeSeparators(path)));
         return;
     }
-    removeInterruptedSaves();
+    removeInterruptedSaves(QFileInfo(path).dir());
 }
 
-void Form3::removeInterruptedSaves()
+void Form3::removeInterruptedSaves(QDir folder)
 {
     // The new file gets a name of its own ("quip.ini." and six characters) just before it
     // replaces the old one; a save killed at that moment leaves it behind.
-    QDir folder(services.rankingDirectory());
     const QStringList leftOver = folder.entryList({ QStringLiteral("quip.ini.??????") }, QDir::Files | QDir::Hidden);
     for (const QString &name : leftOver)
         folder.remove(name);

@@ -3,6 +3,7 @@
 #include "rankingtable.h"
 
 #include <QDialog>
+#include <QDir>
 
 #include <array>
 
@@ -38,7 +39,7 @@ private:
     void FormLoad(qint16 tokuten);
     void IniRead();
     void Iniwrite();
-    void removeInterruptedSaves();
+    void removeInterruptedSaves(QDir folder);
     QString rankingFilePath();
 
     platform::Services &services;
