@@ -5,6 +5,7 @@
 #include "fakeservices.h"
 #include "form3.h"
 #include "rankingfile.h"
+#include "rankingstore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -63,9 +64,7 @@ int main(int argc, char *argv[])
 
     const double load = medianMicroseconds([&path] {
         ranking::RankingTable read;
-        QFile file(path);
-        if (QFile::exists(path) && file.open(QIODevice::ReadOnly))
-            ranking::decodeRankingFile(file.read(ranking::maxFileBytes), read);
+        ranking::readRanking(path, read);
     });
     const double save = medianMicroseconds([&form] { QMetaObject::invokeMethod(&form, "Command1Click"); });
     const double plainRead = medianMicroseconds([&path] {

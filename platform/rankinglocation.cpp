@@ -6,9 +6,12 @@
 
 namespace platform {
 
-QString rankingFolder(const QString &programDir, bool programDirWritable, const QString &userDataDir)
+RankingFiles rankingFiles(const QString &programDir, bool programDirWritable, const QString &userDataDir)
 {
-    return programDirWritable ? programDir : userDataDir;
+    const QString name = QStringLiteral("/quip.ini");
+    if (programDirWritable)
+        return { programDir + name, QString() };
+    return { userDataDir + name, programDir + name };
 }
 
 bool canCreateFilesIn(const QString &folder)

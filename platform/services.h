@@ -6,6 +6,16 @@ class QWidget;
 
 namespace platform {
 
+// Where the ranking is kept.
+struct RankingFiles {
+    // The file read at the end of a round and saved by the ranking window.
+    QString file;
+    // Read instead while `file` does not exist yet, and never written: the rows left beside
+    // an installed program, carried into the player's own file by its first save. Empty
+    // where there is none to look for.
+    QString fallback;
+};
+
 struct Version {
     int majorNumber = 0;
     int minorNumber = 0;
@@ -32,9 +42,9 @@ public:
     // Tells the player about a failure the game recovers from (a file it cannot read or write).
     virtual void showError(QWidget *parent, const QString &text) = 0;
 
-    // The folder that holds the ranking file: the program's own directory, or the player's
-    // data folder where the program's directory is not writable (an installed copy).
-    virtual QString rankingDirectory() = 0;
+    // The ranking file: "quip.ini" in the program's own directory, or in the player's data
+    // folder where the program's directory cannot take a new file (an installed copy).
+    virtual RankingFiles rankingFiles() = 0;
 
     virtual Version applicationVersion() = 0;
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QStandardPaths>
@@ -49,14 +50,14 @@ void SystemServices::showError(QWidget *parent, const QString &text)
     QMessageBox::warning(parent, QApplication::applicationName(), text);
 }
 
-QString SystemServices::rankingDirectory()
+RankingFiles SystemServices::rankingFiles()
 {
     const QString programDir = QApplication::applicationDirPath();
-    const QString folder = rankingFolder(programDir, canCreateFilesIn(programDir),
-                                         QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const RankingFiles files = platform::rankingFiles(programDir, canCreateFilesIn(programDir),
+                                                      QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     // The player's data folder does not exist before the first ranking is saved.
-    QDir().mkpath(folder);
-    return folder;
+    QDir().mkpath(QFileInfo(files.file).path());
+    return files;
 }
 
 Version SystemServices::applicationVersion()

@@ -16,7 +16,7 @@ public:
     float nextRandom() override;
     QString inputBox(QWidget *parent, const QString &prompt, const QString &title) override;
     void showError(QWidget *parent, const QString &text) override;
-    QString rankingDirectory() override;
+    RankingFiles rankingFiles() override;
     Version applicationVersion() override;
     void endProgram() override;
 

@@ -3,14 +3,11 @@
 #include "controls.h"
 #include "icon.h"
 #include "rankingfile.h"
-#include "services.h"
+#include "rankingstore.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 
 namespace ranking {
 
@@ -26,6 +23,9 @@ const QColor scoreRed(255, 0, 0);
 const QSize clientSize(353, 271);
 // The tops of rows 1, 2 and 3.
 const std::array<int, 3> rowTops{ 56, 104, 152 };
+
+// Told once a run: without the converter no round's ranking can ever be read or saved.
+bool toldNoConverter = false;
 
 } // namespace
 
@@ -99,14 +99,18 @@ void Form3::FormLoad(qint16 tokuten)
     table.rankScores[candidateSlot] = tokuten;
     IniRead();
 
-    if (const std::optional<int> row = rowEntered(table, tokuten)) {
+    const std::optional<int> row = rowEntered(table, tokuten);
+    if (row) {
         // Asked before this window is visible, so the box stands over the main window.
         const QString typed = services.inputBox(parentWidget(), QStringLiteral("おめでとう！名前を入力してください"),
                                                 QStringLiteral("Quickpair"));
         // The row shows the name as the file will hold it.
         table.rankNames[candidateSlot] = storableName(typed);
-        insertCandidate(table, *row);
     }
+    rowsRead = table;
+    entryToSave = row.has_value();
+    if (row)
+        insertCandidate(table, *row);
 
     for (int i = 0; i < storedRows; ++i) {
         Label5[i]->setText(scoreText(table.rankScores[i]));
@@ -126,56 +130,58 @@ void Form3::reject()
     QDialog::reject();
 }
 
-QString Form3::rankingFilePath()
-{
-    return services.rankingDirectory() + QStringLiteral("/quip.ini");
-}
-
 void Form3::IniRead()
 {
-    // A missing file is an empty table: the first save creates it.
-    const QString path = rankingFilePath();
-    if (!QFile::exists(path))
-        return;
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly))
-        bytes = file.read(maxFileBytes);
-    if (file.error() != QFileDevice::NoError) {
-        storedRowsUnread = true;
-        services.showError(parentWidget(),
-                           QStringLiteral("ランキングファイル %1 を読み込めませんでした。\n今回の記録は保存されません。")
-                               .arg(QDir::toNativeSeparators(path)));
+    files = services.rankingFiles();
+    if (!cp932Available()) {
+        leaveFileAlone = true;
+        if (!toldNoConverter)
+            services.showError(parentWidget(), QStringLiteral("文字コード CP932 (Shift_JIS) を扱えないため、ランキングの読み込みも保存もできません。"));
+        toldNoConverter = true;
         return;
     }
-    decodeRankingFile(bytes, table);
+    // A missing file is an empty table: the first save creates it.
+    const ReadResult read = readRanking(files.file, table);
+    if (read == ReadResult::Unreadable) {
+        leaveFileAlone = true;
+        tellCannotRead(files.file, true);
+        return;
+    }
+    // An installed copy's first rounds: the rows left beside the program, which the first
+    // save carries into the player's own file.
+    if (read == ReadResult::NoFile && !files.fallback.isEmpty()
+        && readRanking(files.fallback, table) == ReadResult::Unreadable)
+        tellCannotRead(files.fallback, false);
 }
 
 void Form3::Iniwrite()
 {
-    if (storedRowsUnread)
+    if (leaveFileAlone)
         return;
-    // Written to a new file that replaces the old one only when complete, so a crash or a
-    // full disk leaves the old file or the new one, never a part of either.
-    const QString path = rankingFilePath();
-    QSaveFile file(path);
-    const QByteArray bytes = encodeRankingFile(table);
-    const bool saved = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
-    if (!saved) {
+    RankingTable saved = rowsRead;
+    switch (saveRanking(files.file, saved, entryToSave)) {
+    case SaveResult::Saved:
+        // The entry is in the file now: saving again must not add it twice.
+        rowsRead = saved;
+        entryToSave = false;
+        table = saved;
+        break;
+    case SaveResult::Unreadable:
+        tellCannotRead(files.file, true);
+        break;
+    case SaveResult::Failed:
         services.showError(this, QStringLiteral("ランキングファイル %1 に保存できませんでした。")
-                                     .arg(QDir::toNativeSeparators(path)));
-        return;
+                                     .arg(QDir::toNativeSeparators(files.file)));
+        break;
     }
-    removeInterruptedSaves(QFileInfo(path).dir());
 }
 
-void Form3::removeInterruptedSaves(QDir folder)
+void Form3::tellCannotRead(const QString &path, bool entryLost)
 {
-    // The new file gets a name of its own ("quip.ini." and six characters) just before it
-    // replaces the old one; a save killed at that moment leaves it behind.
-    const QStringList leftOver = folder.entryList({ QStringLiteral("quip.ini.??????") }, QDir::Files | QDir::Hidden);
-    for (const QString &name : leftOver)
-        folder.remove(name);
+    QString text = QStringLiteral("ランキングファイル %1 を読み込めませんでした。").arg(QDir::toNativeSeparators(path));
+    if (entryLost)
+        text += QStringLiteral("\n今回の記録は保存されません。");
+    services.showError(isVisible() ? static_cast<QWidget *>(this) : parentWidget(), text);
 }
 
 } // namespace ranking

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "rankingtable.h"
+#include "services.h"
 
 #include <QDialog>
-#include <QDir>
 
 #include <array>
 
@@ -11,7 +11,6 @@ class QLabel;
 class QPushButton;
 
 namespace platform {
-class Services;
 class Shape;
 }
 
@@ -39,14 +38,18 @@ private:
     void FormLoad(qint16 tokuten);
     void IniRead();
     void Iniwrite();
-    void removeInterruptedSaves(QDir folder);
-    QString rankingFilePath();
+    void tellCannotRead(const QString &path, bool entryLost);
 
     platform::Services &services;
     RankingTable &table;
-    // Set when the file exists but could not be read: the table lacks its rows, so writing
-    // it would destroy them.
-    bool storedRowsUnread = false;
+    platform::RankingFiles files;
+    // The rows as read at load, later as saved, without this round's entry: Back ranks the
+    // entry into the file as it stands then, which another copy of the game may have changed.
+    RankingTable rowsRead;
+    bool entryToSave = false;
+    // Set when the file is there but could not be read, or cannot be converted: the table
+    // lacks its rows, so writing it would destroy them.
+    bool leaveFileAlone = false;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -98,6 +98,12 @@ void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
     }
 }
 
+bool cp932Available()
+{
+    static const bool available = QStringEncoder(codePage).isValid() && QStringDecoder(codePage).isValid();
+    return available;
+}
+
 QByteArray encodeRankingFile(const RankingTable &table)
 {
     QStringEncoder encoder(codePage);

@@ -21,6 +21,10 @@ constexpr qint64 maxFileBytes = 1024 * 1024;
 // and one beyond the 16-bit range is held at its nearer end. Lines may end in CR LF, LF or CR.
 void decodeRankingFile(const QByteArray &bytes, RankingTable &table);
 
+// Whether this Qt converts CP932 at all (it takes ICU). Without it every stored name would read
+// as empty and every typed one save as "?", so the file must be left alone.
+bool cp932Available();
+
 // The six lines of rows 1 to 3, exactly as the file holds them; slot 3 is left out.
 QByteArray encodeRankingFile(const RankingTable &table);
 

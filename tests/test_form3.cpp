@@ -1,12 +1,16 @@
 #include "controls.h"
 #include "fakeservices.h"
 #include "form1.h"
+#include "form3.h"
+#include "rankingfile.h"
 
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
+#include <QLockFile>
+#include <QScopeGuard>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -15,6 +19,15 @@
 
 #include <functional>
 #include <memory>
+
+#include <csignal>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using game::Form1;
 
@@ -73,7 +86,16 @@ private slots:
     void unreadableFileIsReportedAndNotOverwritten();
     void failedSaveIsReportedAndTheRowsKept();
     void hugeFileIsNotReadWhole();
-    void interruptedSaveLeavesNoFileBehind();
+    void nonRegularFileIsNeverReadNorReplaced_data();
+    void nonRegularFileIsNeverReadNorReplaced();
+    void fullDiskKeepsTheOldFile_data();
+    void fullDiskKeepsTheOldFile();
+    void twoCopiesKeepBothEntries_data();
+    void twoCopiesKeepBothEntries();
+    void lockOfAnotherCopy_data();
+    void lockOfAnotherCopy();
+    void installedCopyCarriesTheRowsBesideTheProgram();
+    void playersOwnFilesSurviveASave();
 
 private:
     QString filePath() const { return programDirectory->filePath(QStringLiteral("quip.ini")); }
@@ -438,18 +460,274 @@ void TestForm3::hugeFileIsNotReadWhole()
     QVERIFY(services->errors.isEmpty());
 }
 
-// A save killed between naming its new file and renaming it over quip.ini leaves that file
-// behind; the next save clears it, and touches no other file.
-void TestForm3::interruptedSaveLeavesNoFileBehind()
+namespace {
+
+// What stands at a path, without following a link: "file", "folder", "pipe", "socket",
+// "link", "missing" or "other".
+QString kindAt(const QString &path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return QStringLiteral("missing");
+    switch (status.st_mode & S_IFMT) {
+    case S_IFREG: return QStringLiteral("file");
+    case S_IFDIR: return QStringLiteral("folder");
+    case S_IFIFO: return QStringLiteral("pipe");
+    case S_IFSOCK: return QStringLiteral("socket");
+    case S_IFLNK: return QStringLiteral("link");
+    default: return QStringLiteral("other");
+    }
+}
+
+// Fills the file system that holds `folder`, leaving `room` bytes free.
+bool fillUpLeaving(const QString &folder, qint64 room)
+{
+    QFile spare(folder + QStringLiteral("/spare"));
+    QFile filler(folder + QStringLiteral("/filler"));
+    if (!spare.open(QIODevice::WriteOnly) || spare.write(QByteArray(room, 'x')) != room || !spare.flush())
+        return false;
+    if (!filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size()) {
+    }
+    return spare.remove();
+}
+
+} // namespace
+
+void TestForm3::nonRegularFileIsNeverReadNorReplaced_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("beforeLoad");
+    QTest::newRow("pipe at the round's end") << "pipe" << true;
+    QTest::newRow("pipe while the window is open") << "pipe" << false;
+    QTest::newRow("socket") << "socket" << true;
+    QTest::newRow("link to a pipe") << "link" << true;
+}
+
+// Only a regular file is read or replaced: anything else named quip.ini is never opened for
+// reading (a pipe would block the game for good) and never renamed over. The player is told,
+// and the round still ends.
+void TestForm3::nonRegularFileIsNeverReadNorReplaced()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, beforeLoad);
+    services->names << QStringLiteral("one") << QStringLiteral("two");
+    playAndFinish(10);
+
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto closeSocket = qScopeGuard([socket] { ::close(socket); });
+    const QByteArray path = QFile::encodeName(filePath());
+    auto replaceFile = [&] {
+        QVERIFY(QFile::remove(filePath()));
+        if (kind == "pipe") {
+            QVERIFY(::mkfifo(path.constData(), 0600) == 0);
+        } else if (kind == "socket") {
+            sockaddr_un address{};
+            address.sun_family = AF_UNIX;
+            QVERIFY(size_t(path.size()) < sizeof address.sun_path);
+            qstrcpy(address.sun_path, path.constData());
+            QVERIFY(::bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        } else {
+            const QByteArray target = QFile::encodeName(programDirectory->filePath(QStringLiteral("pipe")));
+            QVERIFY(::mkfifo(target.constData(), 0600) == 0);
+            QVERIFY(QFile::link(QString::fromLocal8Bit(target), filePath()));
+        }
+        QCOMPARE(kindAt(filePath()), kind);
+    };
+    if (beforeLoad)
+        replaceFile();
+    playRound(20);
+    const RankingView view = finishRound(Closing::Back, [&](QDialog *) {
+        if (!beforeLoad)
+            replaceFile();
+    });
+    QVERIFY(view.shown);
+    QCOMPARE(form->tokuten(), qint16(0));
+    QCOMPARE(kindAt(filePath()), kind);
+    QCOMPARE(services->errors.size(), 1);
+    QVERIFY(services->errors[0].contains(QStringLiteral("読み込めませんでした")));
+    QVERIFY(services->errors[0].contains(QDir::toNativeSeparators(filePath())));
+}
+
+void TestForm3::fullDiskKeepsTheOldFile_data()
+{
+    QTest::addColumn<qint64>("room");
+    QTest::newRow("no room at all") << qint64(0);
+    QTest::newRow("room for a small file only") << qint64(4096);
+}
+
+// A save that could not write every byte never replaces the ranking, and the player is told.
+// Played on a real full file system: a small tmpfs where one can be mounted, else a file-size
+// limit, under which write() fails just the same (EFBIG instead of ENOSPC).
+void TestForm3::fullDiskKeepsTheOldFile()
+{
+    QFETCH(qint64, room);
+    const QByteArray folder = QFile::encodeName(programDirectory->path());
+    const bool tmpfs = ::mount("tmpfs", folder.constData(), "tmpfs", 0, "size=256k") == 0;
+    const auto unmount = qScopeGuard([&] {
+        if (tmpfs)
+            ::umount2(folder.constData(), MNT_DETACH);
+    });
+    const QByteArray old(" 30 \r\nold\r\n\r\n\r\n\r\n\r\n");
+    writeFile(old);
+    if (tmpfs)
+        QVERIFY(fillUpLeaving(programDirectory->path(), room));
+    else
+        qInfo("no tmpfs can be mounted here: a file-size limit stands in for the full disk");
+
+    // A new file larger than the room left.
+    services->names << QString(5000, u'x');
+    playRound(40);
+    rlimit unlimited{};
+    QVERIFY(::getrlimit(RLIMIT_FSIZE, &unlimited) == 0);
+    finishRound(Closing::Back, [&](QDialog *) {
+        if (tmpfs)
+            return;
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit tight{ rlim_t(room), unlimited.rlim_max };
+        ::setrlimit(RLIMIT_FSIZE, &tight);
+    });
+    ::setrlimit(RLIMIT_FSIZE, &unlimited);
+
+    QCOMPARE(readFile(), old);
+    QCOMPARE(services->errors.size(), 1);
+    QVERIFY(services->errors[0].contains(QStringLiteral("保存できませんでした")));
+}
+
+void TestForm3::twoCopiesKeepBothEntries_data()
+{
+    QTest::addColumn<int>("firstScore");
+    QTest::addColumn<int>("secondScore");
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("both enter, the later above on a tie")
+        << 0 << 0 << QByteArray(" 0 \r\nbob\r\n 0 \r\nalice\r\n-1 \r\naaa\r\n");
+    QTest::newRow("the later no longer makes the top three")
+        << 0 << -3 << QByteArray(" 0 \r\nalice\r\n-1 \r\naaa\r\n-2 \r\nbbb\r\n");
+}
+
+// Two copies of the game in one folder, both past their load when the first saves: each ranks
+// its round into the file as it stands when it saves, so an entry that the other copy saved
+// meanwhile is never dropped.
+void TestForm3::twoCopiesKeepBothEntries()
+{
+    QFETCH(int, firstScore);
+    QFETCH(int, secondScore);
+    QFETCH(QByteArray, saved);
+    writeFile("-1 \r\naaa\r\n-2 \r\nbbb\r\n-3 \r\nccc\r\n");
+    FakeServices other;
+    other.directory = programDirectory->path();
+    services->names << QStringLiteral("alice");
+    other.names << QStringLiteral("bob");
+    ranking::RankingTable firstRows;
+    ranking::RankingTable secondRows;
+    ranking::Form3 first(*services, firstRows, qint16(firstScore), nullptr);
+    ranking::Form3 second(other, secondRows, qint16(secondScore), nullptr);
+    QVERIFY(QMetaObject::invokeMethod(&first, "Command1Click"));
+    QVERIFY(QMetaObject::invokeMethod(&second, "Command1Click"));
+    // Saving once more adds nothing twice.
+    QVERIFY(QMetaObject::invokeMethod(&second, "Command1Click"));
+
+    QCOMPARE(readFile(), saved);
+    // What the second copy holds now is what it saved.
+    QCOMPARE(ranking::encodeRankingFile(secondRows), saved);
+    QVERIFY(services->errors.isEmpty());
+    QVERIFY(other.errors.isEmpty());
+}
+
+void TestForm3::lockOfAnotherCopy_data()
+{
+    QTest::addColumn<bool>("holderRuns");
+    QTest::newRow("held by a copy that runs") << true;
+    QTest::newRow("left by a copy that died") << false;
+}
+
+// A save waits only briefly for another copy's lock, and then tells the player rather than
+// write unlocked; a lock whose holder has died is broken.
+void TestForm3::lockOfAnotherCopy()
+{
+    QFETCH(bool, holderRuns);
+    const QByteArray old(" 30 \r\nold\r\n\r\n\r\n\r\n\r\n");
+    writeFile(old);
+    const QString lockPath = filePath() + QStringLiteral(".lock");
+    QLockFile held(lockPath);
+    QVERIFY(held.tryLock(0));
+    if (!holderRuns) {
+        // The same lock, as a process that has ended left it.
+        QFile lockFile(lockPath);
+        QVERIFY(lockFile.open(QIODevice::ReadOnly));
+        QByteArray content = lockFile.readAll();
+        lockFile.close();
+        held.unlock();
+        const pid_t ended = fork();
+        if (ended == 0)
+            _exit(0);
+        QVERIFY(ended > 0 && waitpid(ended, nullptr, 0) == ended);
+        content.replace(0, content.indexOf('\n'), QByteArray::number(ended));
+        QVERIFY(lockFile.open(QIODevice::WriteOnly));
+        QCOMPARE(lockFile.write(content), content.size());
+    }
+    services->names << QStringLiteral("new");
+    playAndFinish(40);
+    if (holderRuns) {
+        QCOMPARE(readFile(), old);
+        QCOMPARE(services->errors.size(), 1);
+        QVERIFY(services->errors[0].contains(QStringLiteral("保存できませんでした")));
+    } else {
+        QCOMPARE(readFile(), QByteArray(" 40 \r\nnew\r\n 30 \r\nold\r\n\r\n\r\n"));
+        QVERIFY(services->errors.isEmpty());
+        QVERIFY(!QFile::exists(lockPath));
+    }
+}
+
+// A copy whose folder the player cannot write saves in the player's own folder; until that
+// file exists it shows the rows left beside the program, and its first save carries them over.
+// The file beside the program is only ever read.
+void TestForm3::installedCopyCarriesTheRowsBesideTheProgram()
+{
+    QTemporaryDir program;
+    QVERIFY(program.isValid());
+    services->fallbackFile = program.filePath(QStringLiteral("quip.ini"));
+    const QByteArray beside(" 30 \r\nadmin\r\n 20 \r\nb\r\n 10 \r\nc\r\n");
+    {
+        QFile file(services->fallbackFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(beside), beside.size());
+    }
+    services->names << QStringLiteral("mine") << QStringLiteral("never asked");
+    RankingView view = playAndFinish(25);
+    QCOMPARE(view.names, QStringList({ "admin", "mine", "b" }));
+    QCOMPARE(readFile(), QByteArray(" 30 \r\nadmin\r\n 25 \r\nmine\r\n 20 \r\nb\r\n"));
+
+    // From now on the player's own file is the ranking.
+    {
+        QFile file(services->fallbackFile);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(" 99 \r\nlater\r\n"), 13);
+    }
+    delete form;
+    form = new Form1(*services);
+    view = playAndFinish(1);
+    QCOMPARE(view.names, QStringList({ "admin", "mine", "b" }));
+    QVERIFY(services->errors.isEmpty());
+}
+
+// The game deletes nothing it did not create: a player's backups beside the ranking, even
+// those named like a save's own new file, survive every save.
+void TestForm3::playersOwnFilesSurviveASave()
 {
     const QDir folder(programDirectory->path());
-    for (const QString name : { "quip.ini.BzTcZu", "quip.ini.bak", "quip.ini.BzTcZu7", "notes.txt" }) {
+    const QStringList own{ "QUIP.INI.Backup", "notes.txt", "quip.ini.BzTcZu", "quip.ini.backup" };
+    for (const QString &name : own) {
         QFile file(folder.filePath(name));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
     playAndFinish(-3);
-    QCOMPARE(folder.entryList(QDir::Files, QDir::Name),
-             QStringList({ "notes.txt", "quip.ini", "quip.ini.BzTcZu7", "quip.ini.bak" }));
+    QStringList expected = own;
+    expected << "quip.ini";
+    expected.sort();
+    QCOMPARE(folder.entryList(QDir::Files | QDir::Hidden, QDir::Name), expected);
 }
 
 QTEST_MAIN(TestForm3)

@@ -19,16 +19,19 @@ private slots:
 
 void TestRankingLocation::portableCopyKeepsTheFileBesideTheProgram()
 {
-    QCOMPARE(platform::rankingFolder(QStringLiteral("/home/player/quickpair/bin"), true,
-                                     QStringLiteral("/home/player/.local/share/Quickpair")),
-             QStringLiteral("/home/player/quickpair/bin"));
+    const platform::RankingFiles files = platform::rankingFiles(
+        QStringLiteral("/home/player/quickpair/bin"), true, QStringLiteral("/home/player/.local/share/Quickpair"));
+    QCOMPARE(files.file, QStringLiteral("/home/player/quickpair/bin/quip.ini"));
+    QCOMPARE(files.fallback, QString());
 }
 
+// Saved in the player's own folder; the rows beside the program are only ever read.
 void TestRankingLocation::installedCopyUsesThePlayersDataFolder()
 {
-    QCOMPARE(platform::rankingFolder(QStringLiteral("/usr/bin"), false,
-                                     QStringLiteral("/home/player/.local/share/Quickpair")),
-             QStringLiteral("/home/player/.local/share/Quickpair"));
+    const platform::RankingFiles files =
+        platform::rankingFiles(QStringLiteral("/usr/games"), false, QStringLiteral("/home/player/.local/share/Quickpair"));
+    QCOMPARE(files.file, QStringLiteral("/home/player/.local/share/Quickpair/quip.ini"));
+    QCOMPARE(files.fallback, QStringLiteral("/usr/games/quip.ini"));
 }
 
 void TestRankingLocation::writableFolderIsRecognised()
@@ -59,7 +62,8 @@ void TestRankingLocation::systemServicesFollowTheRule()
 {
     QStandardPaths::setTestModeEnabled(true);
     platform::SystemServices services;
-    QCOMPARE(services.rankingDirectory(), QApplication::applicationDirPath());
+    QCOMPARE(services.rankingFiles().file, QApplication::applicationDirPath() + QStringLiteral("/quip.ini"));
+    QCOMPARE(services.rankingFiles().fallback, QString());
 }
 
 QTEST_MAIN(TestRankingLocation)

@@ -22,7 +22,8 @@ public:
     QString lastPrompt;
     QString lastTitle;
     QStringList errors;
-    QString directory;
+    QString directory; // holds quip.ini
+    QString fallbackFile; // read while quip.ini does not exist
     platform::Version version{ 1, 0 };
     int seedCalls = 0;
     int endProgramCalls = 0;
@@ -44,7 +45,10 @@ public:
         return names.isEmpty() ? QString() : names.takeFirst();
     }
     void showError(QWidget *, const QString &text) override { errors << text; }
-    QString rankingDirectory() override { return directory; }
+    platform::RankingFiles rankingFiles() override
+    {
+        return { directory + QStringLiteral("/quip.ini"), fallbackFile };
+    }
     platform::Version applicationVersion() override { return version; }
     void endProgram() override { ++endProgramCalls; }
 };

@@ -1,0 +1,67 @@
+#include "rankingstore.h"
+
+#include "rankingfile.h"
+#include "regularfile.h"
+
+#include <QLockFile>
+#include <QSaveFile>
+
+namespace ranking {
+
+namespace {
+
+// A save holds the lock for a few milliseconds; waiting longer than this means something is
+// wrong, and the player is better told than kept waiting.
+constexpr int lockWaitMs = 1000;
+// A lock older than this was left by a save that never finished (its holder's death is
+// noticed at once on this machine; this covers one that died on another).
+constexpr int staleLockMs = 10000;
+
+} // namespace
+
+ReadResult readRanking(const QString &path, RankingTable &table)
+{
+    const platform::FileContents contents = platform::readRegularFile(path, maxFileBytes);
+    switch (contents.status) {
+    case platform::FileContents::Missing:
+        return ReadResult::NoFile;
+    case platform::FileContents::Unreadable:
+        return ReadResult::Unreadable;
+    case platform::FileContents::Read:
+        break;
+    }
+    decodeRankingFile(contents.bytes, table);
+    return ReadResult::Read;
+}
+
+SaveResult saveRanking(const QString &path, RankingTable &rows, bool withCandidate)
+{
+    QLockFile lock(path + QStringLiteral(".lock"));
+    lock.setStaleLockTime(staleLockMs);
+    if (!lock.tryLock(lockWaitMs))
+        return SaveResult::Failed;
+
+    RankingTable merged = rows;
+    if (readRanking(path, merged) == ReadResult::Unreadable)
+        return SaveResult::Unreadable;
+    if (withCandidate) {
+        if (const std::optional<int> row = rowEntered(merged, merged.rankScores[candidateSlot].value_or(0)))
+            insertCandidate(merged, *row);
+    }
+    if (!writeRankingFile(path, merged))
+        return SaveResult::Failed;
+    rows = merged;
+    return SaveResult::Saved;
+}
+
+bool writeRankingFile(const QString &path, const RankingTable &rows)
+{
+    // Unbuffered, so that write() itself meets a full disk: a buffered write fails only when
+    // commit() flushes it, and commit() then still renames the incomplete file over the old.
+    QSaveFile file(path);
+    const QByteArray bytes = encodeRankingFile(rows);
+    return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size()
+        && file.commit();
+}
+
+} // namespace ranking
