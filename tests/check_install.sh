@@ -85,6 +85,7 @@ package)
     [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
     dpkg-deb -f "$deb" Maintainer | grep -q . || fail "no maintainer"
     dpkg-deb -f "$deb" Depends | grep -qw libqt6widgets6 || fail "does not depend on libqt6widgets6"
+    dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
     unpacked="$3/unpacked"
     dpkg-deb -x "$deb" "$unpacked"
     [ -x "$unpacked/usr/games/quickpair" ] || fail "the package lacks the executable /usr/games/quickpair"
