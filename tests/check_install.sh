@@ -5,9 +5,10 @@
 #       installs BUILD_DIR into a fresh PREFIX and checks every installed file
 #   check_install.sh desktop PREFIX APP_ID     validates the desktop entry
 #   check_install.sh metainfo PREFIX APP_ID    validates the AppStream metainfo
-#   check_install.sh package BUILD_DIR OUTPUT_DIR APP_ID
-#       builds the Debian package with cpack and checks its control fields and contents
-# Exits 77 (skipped) where a validator or dpkg-deb is not installed.
+#   check_install.sh package BUILD_DIR OUTPUT_DIR APP_ID VERSION
+#       builds the Debian package with cpack, checks its control fields and contents, and
+#       has Debian's checker, lintian, pass it without an error or a warning
+# Exits 77 (skipped) where a validator, dpkg-deb or lintian is not installed.
 set -u
 
 failures=0
@@ -23,7 +24,8 @@ check_files() {
     rm -rf "$prefix"
     cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
-    local expected=(bin/quickpair "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml")
+    local expected=(bin/quickpair "share/applications/$id.desktop" "share/metainfo/$id.metainfo.xml"
+        share/man/man6/quickpair.6.gz)
     local size
     for size in "$@"; do
         expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png")
@@ -33,6 +35,8 @@ check_files() {
         || fail "the installed files differ from the list above"
 
     [ -x "$prefix/bin/quickpair" ] || fail "bin/quickpair is not executable"
+    gzip -dc "$prefix/share/man/man6/quickpair.6.gz" | grep -q '^\.TH QUICKPAIR 6 ' \
+        || fail "quickpair.6.gz is not a gzipped manual page of section 6"
 
     local desktop="$prefix/share/applications/$id.desktop"
     expect_line "$desktop" "Name=Quickpair"
@@ -73,6 +77,7 @@ metainfo)
     ;;
 package)
     command -v dpkg-deb >/dev/null || { echo "SKIP: dpkg-deb is not installed (Debian package dpkg)"; exit 77; }
+    id=$4 version=$5
     rm -rf "$3"
     cpack --config "$2/CPackConfig.cmake" -G DEB -B "$3" >/dev/null || { echo "FAIL: cpack -G DEB"; exit 1; }
     deb=$(ls "$3"/quickpair_*.deb 2>/dev/null | head -n 1)
@@ -80,15 +85,47 @@ package)
     [ "$(dpkg-deb -f "$deb" Section)" = games ] || fail "section is not games"
     dpkg-deb -f "$deb" Maintainer | grep -q . || fail "no maintainer"
     dpkg-deb -f "$deb" Depends | grep -qw libqt6widgets6 || fail "does not depend on libqt6widgets6"
-    contents=$(dpkg-deb -c "$deb")
-    for path in ./usr/bin/quickpair "./usr/share/applications/$4.desktop" "./usr/share/metainfo/$4.metainfo.xml" \
-        "./usr/share/icons/hicolor/32x32/apps/$4.png"; do
-        grep -qF " $path" <<<"$contents" || fail "the package lacks $path"
+    dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
+    unpacked="$3/unpacked"
+    dpkg-deb -x "$deb" "$unpacked"
+    [ -x "$unpacked/usr/games/quickpair" ] || fail "the package lacks the executable /usr/games/quickpair"
+    for path in "usr/share/applications/$id.desktop" "usr/share/metainfo/$id.metainfo.xml" \
+        usr/share/icons/hicolor/32x32/apps/$id.png usr/share/man/man6/quickpair.6.gz \
+        usr/share/doc/quickpair/copyright usr/share/doc/quickpair/changelog.gz; do
+        [ -f "$unpacked/$path" ] || fail "the package lacks /$path"
     done
+    [ ! -e "$unpacked/usr/bin" ] || fail "the package has a /usr/bin beside /usr/games"
+    # The menu starts the executable by its path, which need not be on the session's PATH.
+    expect_line "$unpacked/usr/share/applications/$id.desktop" "Exec=/usr/games/quickpair"
+    # The newest changelog entry is this version.
+    gzip -dc "$unpacked/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
+        || fail "the changelog's newest entry is not version $version"
     echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
+
+    missing=()
+    if command -v desktop-file-validate >/dev/null; then
+        desktop-file-validate "$unpacked/usr/share/applications/$id.desktop" || fail "desktop-file-validate (package)"
+    else
+        missing+=("desktop-file-validate (Debian package desktop-file-utils)")
+    fi
+    if command -v lintian >/dev/null; then
+        # Informational tags (I:) are shown and may stay; errors and warnings may not.
+        report=$(lintian --display-info "$deb" 2>&1)
+        status=$?
+        echo "$report"
+        grep -q '^[EW]: ' <<<"$report" && fail "lintian reports errors or warnings"
+        [ "$status" -eq 0 ] || fail "lintian exited with $status"
+    else
+        missing+=("lintian (Debian package lintian)")
+    fi
+    [ "$failures" -eq 0 ] || exit 1
+    if [ ${#missing[@]} -gt 0 ]; then
+        echo "SKIP: the other checks passed, but these are not installed: ${missing[*]}"
+        exit 77
+    fi
     ;;
 *)
-    echo "usage: $0 files|desktop|metainfo ..."
+    echo "usage: $0 files|desktop|metainfo|package ..."
     exit 2
     ;;
 esac
