@@ -2,7 +2,7 @@
 // through the window's own Back button (encode, write a new file, sync, rename over the old),
 // each 1,000 times; beside them a plain read and a plain write of the same bytes.
 
-#include "fakeservices.h"
+#include "game.h"
 #include "form3.h"
 #include "rankingfile.h"
 #include "rankingstore.h"
@@ -57,7 +57,7 @@ int main(int argc, char *argv[])
     seed.close();
 
     FakeServices services;
-    services.directory = folder.path();
+    services.files.file = folder.path() + "/quip.ini";
     ranking::RankingTable table;
     // A score that enters no row: no name box.
     ranking::Form3 form(services, table, -32768, nullptr);

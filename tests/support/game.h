@@ -1,0 +1,141 @@
+#pragma once
+
+// The main window over platform services under the test's control (a clock that moves only
+// when told, scripted random numbers and input-box answers, recorded errors), its ranking file
+// in a folder of the test's own: plays rounds with real key presses and ends them through the
+// ranking window as a player would.
+
+#include "form1.h"
+#include "services.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+class FakeServices : public platform::Services {
+public:
+    double now = 1000; // an arbitrary start: the clock is not since midnight
+    QList<float> randoms; // consumed in order; 0 once used up
+    QStringList names; // answers of the input box in order; none left is Cancel
+    QStringList asked; // each input box's prompt, title, parent, and whether a window was modal
+    QStringList errors;
+    platform::RankingFiles files;
+    platform::Version version{ 1, 0 };
+    int seedCalls = 0, endProgramCalls = 0;
+
+    double clockSeconds() override { return now; }
+    void seedRandom() override { ++seedCalls; }
+    float nextRandom() override { return randoms.isEmpty() ? 0.0f : randoms.takeFirst(); }
+    QString inputBox(QWidget *parent, const QString &prompt, const QString &title) override
+    {
+        asked << QStringList{ prompt, title, parent ? parent->objectName() : "", QApplication::activeModalWidget() ? "modal" : "" }.join('|');
+        return names.isEmpty() ? QString() : names.takeFirst();
+    }
+    void showError(QWidget *, const QString &text) override { errors << text; }
+    platform::RankingFiles rankingFiles() override { return files; }
+    platform::Version applicationVersion() override { return version; }
+    void endProgram() override { ++endProgramCalls; }
+};
+
+// Runs an action on the next modal window as soon as it shows, for a test that calls something
+// that returns only once that window has closed. Gives up after five seconds.
+inline void whenModalShows(std::function<void(QWidget *)> action, int triesLeft = 500)
+{
+    QTimer::singleShot(10, [action, triesLeft] {
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->isVisible())
+            action(modal);
+        else if (triesLeft > 0)
+            whenModalShows(action, triesLeft - 1);
+    });
+}
+
+// What the ranking window showed: the round's score, then each row's rank, score and name;
+// nothing where it never showed.
+using RankingView = QStringList;
+
+struct Game {
+    FakeServices services;
+    QTemporaryDir folder;
+    QString filePath = folder.filePath("quip.ini");
+    std::unique_ptr<game::Form1> form;
+
+    Game() { restart(); }
+    // A new run of the program over the same folder.
+    void restart()
+    {
+        services.files.file = filePath;
+        form = std::make_unique<game::Form1>(services);
+        form->show();
+    }
+    QByteArray file() const
+    {
+        QFile file(filePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : "(none)";
+    }
+    static bool write(const QString &path, const QByteArray &bytes)
+    {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    }
+    QString text(const char *label) const { return form->findChild<QLabel *>(label)->text(); }
+
+    // Presses a key, or with none starts a round; the pair drawn next is the one given.
+    void press(int key, int left = 5, int right = 5, Qt::KeyboardModifiers modifiers = {})
+    {
+        services.randoms << (left + 0.5f) / 10 << (right + 0.5f) / 10;
+        if (key)
+            QTest::keyClick(form.get(), Qt::Key(key), modifiers);
+        else
+            QMetaObject::invokeMethod(form.get(), "mnuStartClick");
+    }
+
+    // Plays a round to the given score: Up on 5 and 5 earns 10, Down costs 10; Left on 2 and 1
+    // earns 1, Right costs 1.
+    void playTo(int score)
+    {
+        QList<int> keys(qAbs(score) / 10, score > 0 ? Qt::Key_Up : Qt::Key_Down);
+        keys += QList<int>(qAbs(score) % 10, score > 0 ? Qt::Key_Left : Qt::Key_Right);
+        keys.prepend(0);
+        for (int i = 0; i < keys.size(); ++i) {
+            const bool ones = keys.value(i + 1) == Qt::Key_Left || keys.value(i + 1) == Qt::Key_Right;
+            press(keys[i], ones ? 2 : 5, ones ? 1 : 5);
+        }
+    }
+
+    // Ends the round at its tick `later` seconds on; `inside` runs while the ranking window is
+    // open, which is then closed with the key (0 for a click on 戻る, -1 for the close button),
+    // or anyway, so that no test hangs.
+    RankingView finish(int key = 0, std::function<void(QDialog *)> inside = {}, double later = 31)
+    {
+        RankingView view;
+        whenModalShows([&](QWidget *modal) {
+            QPointer<QWidget> window(modal);
+            for (const char *name : { "Label1", "Label4(0)", "Label5(0)", "Label6(0)", "Label4(1)", "Label5(1)", "Label6(1)",
+                                      "Label4(2)", "Label5(2)", "Label6(2)" })
+                view << modal->findChild<QLabel *>(name)->text();
+            if (inside)
+                inside(qobject_cast<QDialog *>(modal));
+            if (key > 0)
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+            else if (key == 0)
+                QTest::mouseClick(modal->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+            if (window && window->isVisible())
+                window->close();
+        });
+        services.now += later;
+        QMetaObject::invokeMethod(form.get(), "Timer1Tick");
+        return view;
+    }
+    RankingView playAndFinish(int score, int key = 0)
+    {
+        playTo(score);
+        return finish(key);
+    }
+};

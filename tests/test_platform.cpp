@@ -1,0 +1,90 @@
+// The real platform services: the random numbers, the clock, where the ranking file lies, and
+// Qt's Japanese buttons.
+
+#include "controls.h"
+#include "rankinglocation.h"
+#include "systemservices.h"
+#include "translations.h"
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestPlatform : public QObject {
+    Q_OBJECT
+private slots:
+    // Every digit comes about equally often, none is ever 10, and two runs deal different pairs.
+    void randomNumbersAreUniformAndDifferEachRun()
+    {
+        platform::SystemServices first, second;
+        first.seedRandom();
+        QTest::qWait(2);
+        second.seedRandom();
+        QList<int> counts(10);
+        bool differ = false;
+        for (int i = 0; i < 20000; ++i) {
+            const float r = first.nextRandom();
+            QVERIFY(r >= 0 && r < 1);
+            ++counts[int(r * 10)];
+            differ = differ || r != second.nextRandom();
+        }
+        QVERIFY2(*std::min_element(counts.begin(), counts.end()) > 1700 && *std::max_element(counts.begin(), counts.end()) < 2300, qPrintable(QString::number(counts[0])));
+        QVERIFY(differ);
+        const double before = first.clockSeconds();
+        QTest::qWait(100);
+        QVERIFY(first.clockSeconds() - before >= 0.099 && first.clockSeconds() - before < 1);
+    }
+
+    // A portable copy keeps the file beside its executable; an installed one, whose folder the
+    // player cannot write, in the player's data folder, reading the rows beside the executable
+    // until that file exists. Only a folder that can take a new file counts as writable: for
+    // root, who may write anywhere, one below a file or one that does not exist.
+    void rankingFileLiesWhereThePlayerCanWrite()
+    {
+        const platform::RankingFiles portable = platform::rankingFiles("/p/qp", true, "/p/.local/share/Quickpair");
+        const platform::RankingFiles installed = platform::rankingFiles("/usr/games", false, "/p/.local/share/Quickpair");
+        QCOMPARE(QStringList({ portable.file, portable.fallback, installed.file, installed.fallback }),
+                 QStringList({ "/p/qp/quip.ini", "", "/p/.local/share/Quickpair/quip.ini", "/usr/games/quip.ini" }));
+        QTemporaryDir dir;
+        QVERIFY(platform::canCreateFilesIn(dir.path()) && QFile(dir.filePath("plain")).open(QIODevice::WriteOnly));
+        for (const QString &folder : { dir.filePath("plain/bin"), dir.filePath("missing/bin"), QString() })
+            QVERIFY2(!platform::canCreateFilesIn(folder), qPrintable(folder));
+        // This test's own folder is a build folder it may write: a portable copy's.
+        QStandardPaths::setTestModeEnabled(true);
+        const platform::RankingFiles real = platform::SystemServices().rankingFiles();
+        QCOMPARE(real.file + real.fallback, QApplication::applicationDirPath() + "/quip.ini");
+    }
+
+    // The Windows fonts the windows ask for come out as installed free fonts with their metrics,
+    // and the Japanese ones with kana and kanji.
+    void windowsFontsAreSubstituted()
+    {
+        platform::installFontSubstitutes();
+        QStringList families;
+        for (const char *family : { "ＭＳ ゴシック", "ＭＳ 明朝", "Arial", "Comic Sans MS" })
+            families << QFontInfo(QFont(family)).family();
+        QCOMPARE(families, QStringList({ "IPAGothic", "IPAMincho", "Liberation Sans", "Comic Neue" }));
+    }
+
+    // Where Qt's Japanese translations are missing the buttons stay English; installed, they
+    // say キャンセル.
+    void translationsMakeTheButtonsJapanese()
+    {
+        const auto cancel = [] { return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(); };
+        QTemporaryDir empty;
+        QVERIFY(!platform::installQtTranslations(empty.path()));
+        QCOMPARE(cancel(), QString("Cancel"));
+        if (!QFileInfo::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_ja.qm"))
+            QSKIP("qtbase_ja.qm is not installed (Debian package qt6-translations-l10n)");
+        QVERIFY(platform::installQtTranslations());
+        QVERIFY(cancel().startsWith("キャンセル"));
+    }
+};
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"
