@@ -47,11 +47,6 @@ void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
-QColor textColour(const QLabel *label)
-{
-    return label->palette().color(QPalette::WindowText);
-}
-
 Shape::Shape(QWidget *parent, const QRect &geometry, const QColor &outline, int lineWidth)
     : QWidget(parent)
     , outline(outline)
@@ -86,8 +81,7 @@ ProgressBar::ProgressBar(QWidget *parent, const QRect &geometry)
 
 void ProgressBar::setProgress(float value)
 {
-    current = qBound(0.0f, value, 100.0f);
-    setValue(qRound(current * stepsPerUnit));
+    setValue(qRound(qBound(0.0f, value, 100.0f) * stepsPerUnit));
 }
 
 void centreOnScreen(QWidget *window)

@@ -34,15 +34,12 @@ QLabel *makeLabel(QWidget *parent, const QString &name, const LabelDesign &desig
 void setBackground(QWidget *widget, const QColor &colour);
 
 void setTextColour(QLabel *label, const QColor &colour);
-QColor textColour(const QLabel *label);
 
 // A rounded rectangle outline that takes no input.
 class Shape : public QWidget {
     Q_OBJECT
 public:
     Shape(QWidget *parent, const QRect &geometry, const QColor &outline, int lineWidth);
-
-    QColor outlineColour() const { return outline; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -52,7 +49,7 @@ private:
     int lineWidth;
 };
 
-// A horizontal progress bar from 0 to 100 that keeps the fraction of its value.
+// A horizontal progress bar from 0 to 100 that draws fractions of a unit too.
 class ProgressBar : public QProgressBar {
     Q_OBJECT
 public:
@@ -60,11 +57,9 @@ public:
 
     // Values outside 0..100 are held at the nearer end.
     void setProgress(float value);
-    float progress() const { return current; }
 
 private:
     static constexpr int stepsPerUnit = 100;
-    float current = 0;
 };
 
 // Centres a top-level window on its screen, frame included where the frame is known.
