@@ -112,6 +112,7 @@ private slots:
         });
         game->services.now += 30.001;
         QTRY_COMPARE_WITH_TIMEOUT(shown, QString("ランキング"), 2000);
+        QVERIFY(!game->form->findChild<QTimer *>()->isActive());
     }
 
     // During a round the menu neither ends the game, nor opens the version window, nor restarts
@@ -124,15 +125,17 @@ private slots:
         QTest::keyClick(g.form->menuBar(), Qt::Key_S, Qt::AltModifier);
         g.press(Qt::Key_Up);
         // A version window that opened anyway is closed again, or the trigger would never return.
-        QTimer::singleShot(100, [] {
-            if (QWidget *modal = QApplication::activeModalWidget())
-                modal->close();
+        QString opened;
+        QTimer::singleShot(100, [&opened] {
+            if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->close())
+                opened = modal->windowTitle();
         });
         for (QAction *item : g.form->menuBar()->actions()) {
             g.services.now += 10;
             item->trigger();
         }
-        QCOMPARE(g.services.endProgramCalls, 0);
+        QTest::qWait(150);
+        QCOMPARE(opened + QString::number(g.services.endProgramCalls), QString("0"));
         QCOMPARE(g.finish(0, {}, 0.05).value(0), QString("10"));
         g.form->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(g.form.get()));
