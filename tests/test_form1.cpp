@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -20,13 +21,15 @@ class TestForm1 : public QObject {
 private slots:
     void init() { game = std::make_unique<Game>(); }
 
-    // The digits are drawn at their 120-point size and the score's frame around the score,
-    // inside a client area that the window shows whole; the bar waits hidden for a round.
+    // The window opens centred; the digits are drawn at their 120-point size and the score's
+    // frame around the score, inside a client area that the window shows whole; the bar waits
+    // hidden for a round.
     void startsIdleAndDrawsBigDigits()
     {
         QWidget *client = game->form->centralWidget();
         QVERIFY(QTest::qWaitForWindowExposed(game->form.get()));
         QCOMPARE(client->mapTo(game->form.get(), QPoint(0, client->height())).y(), game->form->height());
+        QVERIFY((game->form->frameGeometry().center() - game->form->screen()->availableGeometry().center()).manhattanLength() <= 4);
         const QImage image = client->grab().toImage();
         // How many pixel rows hold the colour between two columns.
         const auto rowsWith = [&image](int left, int right, QColor colour) {
