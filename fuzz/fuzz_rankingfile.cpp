@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int slot = 0; slot < ranking::storedRows; ++slot)
         storable = storable && ranking::storableName(read.rankNames[slot].value_or(QString())) == read.rankNames[slot].value_or(QString());
     if (read.rankScores[ranking::candidateSlot] != 42 || read.rankNames[ranking::candidateSlot] != QStringLiteral("candidate")
-        || written.count('\n') != 6 || written.count("\r\n") != 6 || !storable || reread != read)
+        || written.count('\n') != 6 || written.count("\r\n") != 6 || !storable || reread.rankScores != read.rankScores || reread.rankNames != read.rankNames)
         std::abort();
     return 0;
 }

@@ -2,16 +2,6 @@
 
 namespace ranking {
 
-bool operator==(const RankingTable &a, const RankingTable &b)
-{
-    return a.rankScores == b.rankScores && a.rankNames == b.rankNames;
-}
-
-bool operator!=(const RankingTable &a, const RankingTable &b)
-{
-    return !(a == b);
-}
-
 std::optional<int> rowEntered(const RankingTable &table, qint16 score)
 {
     for (int row = 0; row < storedRows; ++row) {

@@ -20,9 +20,6 @@ struct RankingTable {
     std::array<std::optional<QString>, 4> rankNames;
 };
 
-bool operator==(const RankingTable &a, const RankingTable &b);
-bool operator!=(const RankingTable &a, const RankingTable &b);
-
 // The row (0 to 2) that a finished round's score enters, or none. A score equal to a stored
 // one goes above it, and an empty score counts as 0.
 std::optional<int> rowEntered(const RankingTable &table, qint16 score);
