@@ -113,6 +113,7 @@ private slots:
         QTest::newRow("not in CP932") << QString::fromUtf16(u"A\U0001F600B\uD55C\u00A5") << QStringLiteral("A?B??");
         QTest::newRow("halves of a surrogate pair") << QString::fromUtf16(u"ab\xD83D-\xDE00") << QStringLiteral("ab?-?");
         QTest::newRow("half a pair at the end") << QString::fromUtf16(u"ab\xD83D") << QStringLiteral("ab?");
+        QTest::newRow("a whole pair at the end") << QString::fromUtf16(u"ab\U0001F600") << QStringLiteral("ab?");
         QTest::newRow("line ends and controls") << QString::fromUtf16(u"a\r\nb\tc\x01\u0085d\u2028") << QStringLiteral("a  b c  d?");
     }
     // What is stored is what a row shows: a name that CP932 cannot hold whole, or that would
