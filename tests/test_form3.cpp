@@ -203,6 +203,16 @@ private slots:
     {
         Game &g = *game;
         g.services.files.fallback = g.folder.filePath("beside.ini");
+        // Rows beside the program that cannot be read are told of, and the player's file is
+        // saved all the same: the file beside the program is not the player's to lose.
+        QVERIFY(QDir().mkdir(g.services.files.fallback));
+        g.services.names << "first";
+        g.playAndFinish(5);
+        QCOMPARE(g.services.errors, QStringList("ランキングファイル " + QDir::toNativeSeparators(g.services.files.fallback) + " を読み込めませんでした。"));
+        QCOMPARE(g.file(), QByteArray(" 5 \r\nfirst\r\n\r\n\r\n\r\n\r\n"));
+        QVERIFY(QDir().rmdir(g.services.files.fallback) && QFile::remove(g.filePath));
+        g.services.errors.clear();
+        g.restart();
         QVERIFY(Game::write(g.services.files.fallback, " 30 \r\nadmin\r\n 20 \r\nb\r\n 10 \r\nc\r\n"));
         g.services.names << "mine";
         QCOMPARE(g.playAndFinish(25).mid(3, 4), QStringList({ "admin", "２", "25", "mine" }));
