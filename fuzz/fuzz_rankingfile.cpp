@@ -7,28 +7,19 @@
 #include <cstdint>
 #include <cstdlib>
 
-namespace {
-
-ranking::RankingTable withCandidate()
-{
-    ranking::RankingTable table;
-    table.rankScores[ranking::candidateSlot] = 42;
-    table.rankNames[ranking::candidateSlot] = QStringLiteral("candidate");
-    return table;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
-    ranking::RankingTable read = withCandidate();
+    ranking::RankingTable read, reread;
+    for (ranking::RankingTable *table : { &read, &reread }) {
+        table->rankScores[ranking::candidateSlot] = 42;
+        table->rankNames[ranking::candidateSlot] = QStringLiteral("candidate");
+    }
     ranking::decodeRankingFile(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)), read);
     const QByteArray written = ranking::encodeRankingFile(read);
-    ranking::RankingTable reread = withCandidate();
     ranking::decodeRankingFile(written, reread);
     bool storable = true;
-    for (int slot = 0; slot < ranking::storedRows; ++slot)
-        storable = storable && ranking::storableName(read.rankNames[slot].value_or(QString())) == read.rankNames[slot].value_or(QString());
+    for (const std::optional<QString> &name : read.rankNames)
+        storable = storable && ranking::storableName(name.value_or(QString())) == name.value_or(QString());
     if (read.rankScores[ranking::candidateSlot] != 42 || read.rankNames[ranking::candidateSlot] != QStringLiteral("candidate")
         || written.count('\n') != 6 || written.count("\r\n") != 6 || !storable || reread.rankScores != read.rankScores || reread.rankNames != read.rankNames)
         std::abort();

@@ -15,38 +15,9 @@ using namespace ranking;
 class TestRules : public QObject {
     Q_OBJECT
 private slots:
-    void keyIsJudgedAgainstThePairOnScreen_data()
-    {
-        QTest::addColumn<QList<int>>("pairKeyScores"); // left, right, key, score before, score after
-        // Sum ten is tested first, equal second; a wrong key costs the worth of the pair.
-        QTest::newRow("5 5 Up") << QList<int>{ 5, 5, Qt::Key_Up, 100, 110 };
-        QTest::newRow("5 5 Down costs 10") << QList<int>{ 5, 5, Qt::Key_Down, 100, 90 };
-        QTest::newRow("7 3 Left costs 10") << QList<int>{ 7, 3, Qt::Key_Left, 100, 90 };
-        QTest::newRow("2 8 Right costs 10") << QList<int>{ 2, 8, Qt::Key_Right, 100, 90 };
-        QTest::newRow("0 0 Down") << QList<int>{ 0, 0, Qt::Key_Down, 100, 105 };
-        QTest::newRow("9 9 Left costs 5") << QList<int>{ 9, 9, Qt::Key_Left, 100, 95 };
-        QTest::newRow("9 2 Up costs the pair's 1, not 10") << QList<int>{ 9, 2, Qt::Key_Up, 100, 99 };
-        QTest::newRow("1 8 Right") << QList<int>{ 1, 8, Qt::Key_Right, 100, 101 };
-        // A score that would leave -32768..32767 stays as it is: it never wraps round.
-        QTest::newRow("up to the top") << QList<int>{ 5, 5, Qt::Key_Up, 32757, 32767 };
-        QTest::newRow("10 past the top") << QList<int>{ 5, 5, Qt::Key_Up, 32758, 32758 };
-        QTest::newRow("1 at the top") << QList<int>{ 2, 1, Qt::Key_Left, 32767, 32767 };
-        QTest::newRow("down to the bottom") << QList<int>{ 5, 5, Qt::Key_Down, -32758, -32768 };
-        QTest::newRow("10 past the bottom") << QList<int>{ 5, 5, Qt::Key_Down, -32759, -32759 };
-        QTest::newRow("1 at the bottom") << QList<int>{ 2, 1, Qt::Key_Right, -32768, -32768 };
-    }
-    void keyIsJudgedAgainstThePairOnScreen()
-    {
-        QFETCH(QList<int>, pairKeyScores);
-        const Question question = classify(qint16(pairKeyScores[0]), qint16(pairKeyScores[1]));
-        QCOMPARE(QList<int>({ question.leftDigit, question.rightDigit }), pairKeyScores.mid(0, 2));
-        const Judgement judgement = judge(question, *categoryAnsweredBy(pairKeyScores[2]), qint16(pairKeyScores[3]));
-        QCOMPARE(int(judgement.score), pairKeyScores[4]);
-        for (int other : { Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Space, Qt::Key_Home })
-            QVERIFY(!categoryAnsweredBy(other));
-    }
-
-    void pairsDigitsProgressAndVersion()
+    // Classifying every pair, digits from random numbers, the round's progress, the version's
+    // text, and a score that never wraps round: one that would leave -32768..32767 stays.
+    void pairsDigitsProgressVersionAndScoreRange()
     {
         QList<int> kinds(5);
         for (int pair = 0; pair < 100; ++pair)
@@ -60,8 +31,15 @@ private slots:
         for (double elapsed : { -1.0, 0.0, 0.03, 15.0, 30.0, 30.05 })
             percents << qRound(progressPercent(500, 500 + elapsed) * 1000) / 1000.0f;
         QCOMPARE(percents, QList<float>({ 0, 0, 0.1f, 50, 100, 100 }));
-        // The version in half-width katakana, the minor number unpadded.
         QCOMPARE(version::versionText({ 1, 0 }) + version::versionText({ 10, 12 }), QString("ﾊﾞｰｼﾞｮﾝ 1.0ﾊﾞｰｼﾞｮﾝ 10.12"));
+        QList<int> scores; // 5 and 5 answered Up or Down, 2 and 1 Left or Right
+        for (int key : { Qt::Key_Up, Qt::Key_Down, Qt::Key_Left, Qt::Key_Right }) {
+            const Question pair = key == Qt::Key_Up || key == Qt::Key_Down ? classify(5, 5) : classify(2, 1);
+            for (int score : { 32757, 32758, 32767, -32758, -32759, -32768 })
+                scores << judge(pair, *categoryAnsweredBy(key), qint16(score)).score;
+        }
+        QCOMPARE(scores, QList<int>({ 32767, 32758, 32767, -32748, -32749, -32758, 32747, 32748, 32757, -32768, -32759, -32768,
+                                      32758, 32759, 32767, -32757, -32758, -32767, 32756, 32757, 32766, -32759, -32760, -32768 }));
     }
 
     void readsWhatTheFileSuppliesAndWritesItBack_data()

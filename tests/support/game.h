@@ -9,10 +9,8 @@
 #include "services.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QFile>
 #include <QLabel>
-#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -48,17 +46,25 @@ public:
 inline void whenModalShows(std::function<void(QWidget *)> action, int triesLeft = 500)
 {
     QTimer::singleShot(10, [action, triesLeft] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible())
+        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible())
             action(modal);
         else if (triesLeft > 0)
             whenModalShows(action, triesLeft - 1);
     });
 }
 
-// What the ranking window showed: the round's score, then each row's rank, score and name,
-// and "still open" where the way out did not close it; nothing where it never showed.
-using RankingView = QStringList;
+// Closes a window as a player would: with a key, a click on its button (0) or the close button (-1).
+// Says whether that left it open, and then closes it anyway, so that no test hangs.
+inline QStringList leave(QWidget *window, int key)
+{
+    if (key > 0)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    else if (key == 0)
+        QTest::mouseClick(window->findChild<QPushButton *>("Command1"), Qt::LeftButton);
+    else
+        window->close();
+    return window->isVisible() && window->close() ? QStringList("still open") : QStringList();
+}
 
 struct Game {
     FakeServices services;
@@ -100,46 +106,30 @@ struct Game {
     // earns 1, Right costs 1.
     void playTo(int score)
     {
-        QList<int> keys(qAbs(score) / 10, score > 0 ? Qt::Key_Up : Qt::Key_Down);
-        keys += QList<int>(qAbs(score) % 10, score > 0 ? Qt::Key_Left : Qt::Key_Right);
-        keys.prepend(0);
-        for (int i = 0; i < keys.size(); ++i) {
-            const bool ones = keys.value(i + 1) == Qt::Key_Left || keys.value(i + 1) == Qt::Key_Right;
-            press(keys[i], ones ? 2 : 5, ones ? 1 : 5);
-        }
+        const int tens = qAbs(score) / 10, keys = tens + qAbs(score) % 10;
+        for (int i = 0; i < keys; ++i)
+            services.randoms << (i < tens ? QList<float>{ 0.55f, 0.55f } : QList<float>{ 0.25f, 0.15f });
+        QMetaObject::invokeMethod(form.get(), "mnuStartClick");
+        for (int i = 0; i < keys; ++i)
+            QTest::keyClick(form.get(), i < tens ? (score > 0 ? Qt::Key_Up : Qt::Key_Down) : (score > 0 ? Qt::Key_Left : Qt::Key_Right));
     }
 
     // Ends the round at its tick `later` seconds on; `inside` runs while the ranking window is
-    // open, which is then closed with the key (0 for a click on 戻る, -1 for the close button),
-    // or anyway, so that no test hangs.
-    RankingView finish(int key = 0, std::function<void(QDialog *)> inside = {}, double later = 31)
+    // open, which is then left as `leave` does. What the window showed: the round's score, then
+    // each row's rank, score and name, and "still open" where the way out did not close it.
+    QStringList finish(int key = 0, std::function<void(QWidget *)> inside = {}, double later = 31)
     {
-        RankingView view;
-        whenModalShows([&](QWidget *modal) {
-            QPointer<QWidget> window(modal);
+        QStringList view;
+        whenModalShows([&](QWidget *window) {
             for (const char *name : { "Label1", "Label4(0)", "Label5(0)", "Label6(0)", "Label4(1)", "Label5(1)", "Label6(1)",
                                       "Label4(2)", "Label5(2)", "Label6(2)" })
-                view << modal->findChild<QLabel *>(name)->text();
+                view << window->findChild<QLabel *>(name)->text();
             if (inside)
-                inside(qobject_cast<QDialog *>(modal));
-            if (key > 0)
-                QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-            else if (key == 0)
-                QTest::mouseClick(modal->findChild<QPushButton *>("Command1"), Qt::LeftButton);
-            else
-                modal->close();
-            if (window && window->isVisible()) {
-                view << "still open";
-                window->close();
-            }
+                inside(window);
+            view += leave(window, key);
         });
         services.now += later;
         QMetaObject::invokeMethod(form.get(), "Timer1Tick");
         return view;
-    }
-    RankingView playAndFinish(int score, int key = 0)
-    {
-        playTo(score);
-        return finish(key);
     }
 };
