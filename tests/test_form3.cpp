@@ -118,7 +118,8 @@ private slots:
         });
         QVERIFY(Game::write(g.filePath, oldFile));
         QFile filler(g.folder.filePath("filler"));
-        if (room >= 0 && Game::write(g.folder.filePath("spare"), QByteArray(room, 'x')) && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (room >= 0) {
+            QVERIFY(Game::write(g.folder.filePath("spare"), QByteArray(room, 'x')) && filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
             while (filler.write(QByteArray(4096, 'x')) == 4096) { }
             QVERIFY(QFile::remove(g.folder.filePath("spare")));
         }

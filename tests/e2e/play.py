@@ -88,8 +88,11 @@ def x11(program, folder):
         info = subprocess.run(["xwininfo", "-id", main], capture_output=True, text=True, check=True).stdout
         x, y, width, height = map(int, re.findall(r"(?:Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info))
         # Painted once the client area, below the menu bar in the same X window, is black.
-        shoot = lambda: subprocess.run(["import", "-window", "root", folder + "/shot.png"], check=True) and image(folder + "/shot.png")
-        check(shot := wait(lambda: (shot := shoot()) and pixel(shot, x + 2, y + height - 2) == (0, 0, 0) and shot, 15), "the main window is painted")
+        def painted():
+            subprocess.run(["import", "-window", "root", folder + "/shot.png"], check=True)
+            shot = image(folder + "/shot.png")
+            return pixel(shot, x + 2, y + height - 2) == (0, 0, 0) and shot
+        check(shot := wait(painted, 15), "the main window is painted")
         top = next(r for r in range(y, y + height) if pixel(shot, x + 2, r) == (0, 0, 0))
         check((width, y + height - top) == (394, 245), f"client area {width} x {y + height - top}, menu bar {top - y}")
         check(digits_shown(shot, x, top), "both digits show a big yellow ?")
