@@ -1,6 +1,7 @@
 // The ranking file: loading it as the ranking window does (open, read, decode) and saving it
-// through the window's own Back button (encode, write a new file, sync, rename over the old),
-// each 1,000 times; beside them a plain read and a plain write of the same bytes.
+// through the window's own Back button (lock, read again, encode, write a new file, sync,
+// rename over the old, unlock), each 1,000 times; beside them a plain read and a plain write
+// of the same bytes.
 
 #include "game.h"
 #include "form3.h"
