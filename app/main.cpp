@@ -1,14 +1,48 @@
+#include "buildversion.h"
 #include "controls.h"
 #include "form1.h"
 #include "systemservices.h"
 #include "translations.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+
+namespace {
+
+// Answers --help and --version, and refuses an option it does not know, before anything needs a
+// display: they work over ssh or in a terminal without one. Exits when it has answered.
+void answerCommandLine(int argc, char *argv[])
+{
+    const QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quick reaction game with pairs of digits"));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    // Qt's own options, which the window system takes from the command line: known, not refused.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    for (const char *name : { "platform", "platformpluginpath", "platformtheme", "plugin", "display", "session",
+                              "qwindowgeometry", "qwindowicon", "qwindowtitle", "style", "stylesheet" }) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char *name : { "reverse", "widgetcount" }) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    parser.process(application);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("Quickpair"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(QUICKPAIR_VERSION_MAJOR).arg(QUICKPAIR_VERSION_MINOR));
+    answerCommandLine(argc, argv);
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quickpair"));
     platform::installFontSubstitutes();
     platform::installQtTranslations();
 

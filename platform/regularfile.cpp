@@ -35,4 +35,12 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
     return { FileContents::Read, bytes };
 }
 
+bool isRegularFileOrFree(const QString &path)
+{
+    struct stat status {};
+    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+        return errno == ENOENT;
+    return S_ISREG(status.st_mode);
+}
+
 } // namespace platform

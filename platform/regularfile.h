@@ -21,4 +21,8 @@ struct FileContents {
 // never opened for reading.
 FileContents readRegularFile(const QString &path, qint64 maxBytes);
 
+// Whether the name is free or held by a regular file itself, not by a link, pipe, socket,
+// device or folder: looked at without opening anything.
+bool isRegularFileOrFree(const QString &path);
+
 } // namespace platform

@@ -69,6 +69,10 @@ char16_t windowsForm(char16_t c)
     case u'\u00A3': return u'\uFFE1'; // pound sign
     case u'\u00AC': return u'\uFFE2'; // not sign
     case u'\u2014': return u'\u2015'; // em dash -> horizontal bar
+    // A Japanese keyboard's yen and overline keys: CP932 keeps them at the ASCII codes of
+    // backslash and tilde, as Windows stores them.
+    case u'\u00A5': return u'\\';
+    case u'\u203E': return u'~';
     default: return c;
     }
 }
@@ -92,8 +96,12 @@ void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
     // line gives that row an empty name.
     for (int slot = 0; slot < storedRows && !reader.atEnd(); ++slot) {
         table.rankScores[slot] = parseScore(reader.next());
+        table.nameBytes[slot] = reader.next();
+        // ICU reads a byte that is no CP932 character as U+001A: the row shows "?" for it.
+        QString decoded = decoder.decode(table.nameBytes[slot]);
+        decoded.replace(QChar(0x1A), QChar::ReplacementCharacter);
         // A line of no characters, also one whose bytes decode to none, is an empty name.
-        const QString name = storableName(decoder.decode(reader.next()));
+        const QString name = storableName(decoded);
         table.rankNames[slot] = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
     }
 }
@@ -111,7 +119,9 @@ QByteArray encodeRankingFile(const RankingTable &table)
     for (int slot = 0; slot < storedRows; ++slot) {
         bytes += scoreLine(table.rankScores[slot]);
         bytes += "\r\n";
-        if (table.rankNames[slot])
+        if (!table.nameBytes[slot].isEmpty())
+            bytes += table.nameBytes[slot];
+        else if (table.rankNames[slot])
             bytes += QByteArray(encoder.encode(storableName(*table.rankNames[slot])));
         bytes += "\r\n";
     }

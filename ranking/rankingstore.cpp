@@ -36,7 +36,13 @@ ReadResult readRanking(const QString &path, RankingTable &table)
 
 SaveResult saveRanking(const QString &path, RankingTable &rows, bool withCandidate)
 {
-    QLockFile lock(path + QStringLiteral(".lock"));
+    const QString lockPath = path + QStringLiteral(".lock");
+    // QLockFile opens a lock it finds to read who holds it: a pipe of that name would block the
+    // game for good, and one that looks stale would be deleted. Only a lock file of the game's
+    // own kind is used, or the lock is not taken.
+    if (!platform::isRegularFileOrFree(lockPath))
+        return SaveResult::Failed;
+    QLockFile lock(lockPath);
     lock.setStaleLockTime(staleLockMs);
     if (!lock.tryLock(lockWaitMs))
         return SaveResult::Failed;

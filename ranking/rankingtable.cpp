@@ -17,9 +17,11 @@ void insertCandidate(RankingTable &table, int row)
     // has moved.
     for (int slot = storedRows - 1; slot > row; --slot) {
         table.rankNames[slot] = table.rankNames[slot - 1];
+        table.nameBytes[slot] = table.nameBytes[slot - 1];
         table.rankScores[slot] = table.rankScores[slot - 1];
     }
     table.rankNames[row] = table.rankNames[candidateSlot];
+    table.nameBytes[row] = table.nameBytes[candidateSlot];
     table.rankScores[row] = table.rankScores[candidateSlot];
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -18,6 +19,10 @@ constexpr int candidateSlot = 3;
 struct RankingTable {
     std::array<std::optional<qint16>, 4> rankScores;
     std::array<std::optional<QString>, 4> rankNames;
+    // The bytes each stored name was read from, written back as they are, so a name holding
+    // bytes that CP932 has no character for is never changed. Empty for a typed name (slot 3),
+    // which is encoded from its text.
+    std::array<QByteArray, 4> nameBytes;
 };
 
 // The row (0 to 2) that a finished round's score enters, or none. A score equal to a stored

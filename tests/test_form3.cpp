@@ -39,6 +39,9 @@ private slots:
         QTest::newRow("empty rows count as 0") << QByteArray(" 5 \r\na\r\n") << 3 << 0 << QByteArray(" 5 \r\na\r\n 3 \r\nnew\r\n\r\n\r\n");
         QTest::newRow("negative below empty rows") << QByteArray(" 5 \r\na\r\n") << -1 << 0 << QByteArray(" 5 \r\na\r\n\r\n\r\n\r\n\r\n");
         QTest::newRow("all negative") << QByteArray("-2 \r\na\r\n-4 \r\nb\r\n-6 \r\nc\r\n") << -4 << 0 << QByteArray("-2 \r\na\r\n-4 \r\nnew\r\n-4 \r\nb\r\n");
+        // A name that CP932 has no characters for is written back as it was read, moved down or not.
+        const QByteArray odd("bad\x80\xa0\xfd\xfe\xffname\x82");
+        QTest::newRow("bytes CP932 lacks stay") << " 30 \r\n" + odd + "\r\n" << 31 << 0 << " 31 \r\nnew\r\n 30 \r\n" + odd + "\r\n\r\n\r\n";
         QTest::newRow("a fourth pair never replaces the round") << full + " 9 \r\nd\r\n" << 15 << 0 << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 15 \r\nnew\r\n");
     }
     // However the player leaves it, the window saves; the name was asked once, only when the
@@ -95,7 +98,8 @@ private slots:
         QTest::newRow("pipe") << "pipe" << int(S_IFIFO);
         QTest::newRow("link to a pipe") << "link to a pipe" << int(S_IFLNK);
         QTest::newRow("pipe while the window is open") << "pipe while the window is open" << int(S_IFIFO);
-        for (const char *fault : { "disk full", "room for a small file only", "folder below a file", "lock of a copy that runs", "lock of a copy that died" })
+        for (const char *fault : { "disk full", "room for a small file only", "folder below a file", "lock of a copy that runs",
+                                   "lock of a copy that died", "lock is a pipe", "lock is a link to a pipe" })
             QTest::newRow(fault) << QString(fault) << int(S_IFREG);
     }
     // Only a regular file is read or replaced: anything else named quip.ini is never opened (a
@@ -138,6 +142,11 @@ private slots:
             else
                 QVERIFY(::waitpid(copy, nullptr, 0) == copy && QFileInfo::exists(lock.fileName()));
         }
+        // A lock file QLockFile would open to read who holds it: a pipe would block the game for good.
+        if (fault.startsWith("lock is")) {
+            const QString pipe = fault.contains("link") ? g.filePath + ".pipe" : lock.fileName();
+            QVERIFY(::mkfifo(QFile::encodeName(pipe), 0600) == 0 && (pipe == lock.fileName() || QFile::link(pipe, lock.fileName())));
+        }
         if (fault == "folder below a file")
             g.services.files.file = g.filePath + "/sub/quip.ini";
         g.services.names << QString(5000, 'x'); // a new file larger than the room left
@@ -152,6 +161,7 @@ private slots:
         struct stat status {};
         QVERIFY(::lstat(path, &status) == 0);
         QCOMPARE(int(status.st_mode & S_IFMT), left);
+        QVERIFY(!fault.startsWith("lock is") || (::lstat(QFile::encodeName(lock.fileName()), &status) == 0 && !S_ISREG(status.st_mode)));
         QVERIFY(left != S_IFREG || g.file() == (saved ? " 40 \r\n" + QByteArray(5000, 'x') + "\r\n 30 \r\nold\r\n\r\n\r\n" : oldFile));
         QCOMPARE(g.form->tokuten(), qint16(0));
     }

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -59,6 +60,37 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         const platform::RankingFiles real = platform::SystemServices().rankingFiles();
         QCOMPARE(real.file + real.fallback, QApplication::applicationDirPath() + "/quip.ini");
+    }
+
+    void commandLineAnswersWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("out"); // the start of what it prints on standard output
+        QTest::addColumn<QString>("error"); // and on standard error
+        QTest::newRow("version") << "--version" << 0 << "Quickpair 1.0\n" << "";
+        QTest::newRow("help") << "--help" << 0 << "Usage: " << "";
+        QTest::newRow("mistyped") << "--no-such-option" << 1 << "" << "Quickpair: Unknown option 'no-such-option'.";
+    }
+    // --version and --help answer at once and a mistyped option is refused, all before anything
+    // needs a display: without one, Qt would abort the program.
+    void commandLineAnswersWithoutADisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, exitCode);
+        QFETCH(QString, out);
+        QFETCH(QString, error);
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+            environment.remove(name);
+        program.setProcessEnvironment(environment);
+        program.start(QUICKPAIR_PROGRAM, { option });
+        QVERIFY(program.waitForFinished(10000));
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), exitCode);
+        QCOMPARE(program.readAllStandardOutput().left(out.size()), out.toUtf8());
+        QCOMPARE(program.readAllStandardError().left(error.size()), error.toUtf8());
     }
 
     // The Windows fonts the windows ask for come out as installed free fonts with their metrics,
