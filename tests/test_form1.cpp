@@ -123,7 +123,7 @@ private slots:
         for (int minor : { 0, 1 }) {
             g.services.version = { 1, minor };
             whenModalShows([&seen, minor](QWidget *window) {
-                seen << window->findChild<QLabel *>("Label3")->text() + leave(window, minor ? 0 : Qt::Key_Return).join("");
+                seen << window->findChild<QLabel *>("Label3")->text() + leave(window, minor ? 0 : Qt::Key_Return);
             });
             g.form->findChild<QAction *>("mnuVer")->trigger();
         }
@@ -134,7 +134,7 @@ private slots:
         QTest::keyClick(g.form->menuBar(), Qt::Key_S, Qt::AltModifier);
         g.press(Qt::Key_Up);
         // Any window that opens is read and closed again, or the trigger would never return.
-        whenModalShows([&seen](QWidget *window) { seen << window->windowTitle() + window->findChild<QLabel *>("Label1")->text() + leave(window, -1).join(""); });
+        whenModalShows([&seen](QWidget *window) { seen << window->windowTitle() + window->findChild<QLabel *>("Label1")->text() + leave(window, -1); });
         for (QAction *item : g.form->menuBar()->actions()) {
             g.services.now += 10;
             item->trigger();
