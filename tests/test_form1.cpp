@@ -16,41 +16,15 @@ class TestForm1 : public QObject {
         const QProgressBar *bar = game->form->findChild<QProgressBar *>();
         return double(bar->value() - bar->minimum()) / (bar->maximum() - bar->minimum());
     }
+    // Gives the main window its focus back, which offscreen does not when a dialog closes.
+    void activate()
+    {
+        game->form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(game->form.get()));
+    }
 
 private slots:
     void init() { game = std::make_unique<Game>(); }
-
-    // The window opens centred; the digits are drawn at their 120-point size and the score's
-    // frame around the score, inside a client area that the window shows whole; the bar waits
-    // hidden for a round.
-    void startsIdleAndDrawsBigDigits()
-    {
-        QMainWindow *form = game->form.get();
-        QWidget *client = form->centralWidget();
-        QVERIFY(QTest::qWaitForWindowExposed(form));
-        QCOMPARE(client->mapTo(form, QPoint(0, client->height())).y(), form->height());
-        QVERIFY((form->frameGeometry().center() - form->screen()->availableGeometry().center()).manhattanLength() <= 4);
-        const QImage image = client->grab().toImage();
-        // How many pixel rows hold the colour between two columns.
-        const auto rowsWith = [&image](int left, int right, QColor colour) {
-            int rows = 0;
-            for (int y = 0; y < image.height(); ++y) {
-                int x = left;
-                while (x < right && image.pixelColor(x, y) != colour)
-                    ++x;
-                rows += x < right;
-            }
-            return rows;
-        };
-        QVERIFY(rowsWith(24, 121, Qt::yellow) > 100 && rowsWith(152, 249, Qt::yellow) > 100);
-        QCOMPARE(rowsWith(300, 350, Qt::cyan), 6); // the frame's top and bottom lines
-        // The client's own black, not the main window's grey behind it.
-        QCOMPARE(form->grab().toImage().pixelColor(client->mapTo(form, QPoint(2, 2))), QColor(Qt::black));
-        // The score grows to the left: its right edge stays under the caption.
-        QVERIFY(form->findChild<QLabel *>("Label5")->alignment() & Qt::AlignRight);
-        QVERIFY(!form->findChild<QProgressBar *>()->isVisible());
-        QCOMPARE(game->services.seedCalls, 1);
-    }
 
     void arrowKeysAreJudgedAndShown_data()
     {
@@ -66,29 +40,33 @@ private slots:
         QTest::newRow("left larger: Up costs the pair's 1, not 10") << QList<int>{ 9, 2, Qt::Key_Up, 0, -1 };
         QTest::newRow("right larger, Right") << QList<int>{ 1, 8, Qt::Key_Right, 0, 1 };
     }
-    // Only an arrow key counts, judged against the pair on screen; the score, a mark in its
-    // colour and the next pair show at once. A held key's repeats answer the next pairs.
+    // A key judged against another pair than the one on screen, a key other than an arrow
+    // counted, or a held key's repeats ignored: only an arrow key counts, judged against the
+    // pair on screen, and the score, a mark in its colour and the next pair show at once.
     void arrowKeysAreJudgedAndShown()
     {
         QFETCH(QList<int>, pairKeyScore);
         Game &g = *game;
         g.press(0, pairKeyScore[0], pairKeyScore[1]);
-        QCOMPARE(g.text("Label1") + g.text("Label2"), QString::number(pairKeyScore[0]) + QString::number(pairKeyScore[1]));
+        QCOMPARE(g.text("Label1") + g.text("Label2"), QString("%1%2").arg(pairKeyScore[0]).arg(pairKeyScore[1]));
         for (int other : { Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Space, Qt::Key_Home })
             QTest::keyClick(g.form.get(), Qt::Key(other));
         g.press(pairKeyScore[2], 6, 2, Qt::KeyboardModifiers(pairKeyScore[3]));
         const int score = pairKeyScore[4];
-        QCOMPARE(g.text("Label5") + g.text("Label6") + g.text("Label1") + g.text("Label2"), QString::number(score) + (score > 0 ? "ＯＫ62" : "ＮＧ62"));
-        QCOMPARE(g.form->findChild<QLabel *>("Label6")->palette().color(QPalette::WindowText), QColor(score > 0 ? Qt::yellow : Qt::red));
+        const QString shown = g.text("Label5") + g.text("Label6") + g.text("Label1") + g.text("Label2");
+        QCOMPARE(shown, QString::number(score) + (score > 0 ? "ＯＫ62" : "ＮＧ62"));
+        const QColor mark = g.form->findChild<QLabel *>("Label6")->palette().color(QPalette::WindowText);
+        QCOMPARE(mark, QColor(score > 0 ? Qt::yellow : Qt::red));
         QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), true);
         QApplication::sendEvent(g.form.get(), &repeat);
         QCOMPARE(int(g.form->tokuten()), score + 1);
     }
 
-    // The drawn bar shows the elapsed share of the 30 seconds on the monotonic clock, also where
-    // midnight used to be; a key still counts at 30 s, the tick after ends the round and empties
-    // the bar. Outside a round no key counts, and the score is reset, the mark cleared, only once
-    // the ranking window has read the score.
+    // A round timed by counting ticks, or cut short by the clock's midnight: the bar shows the
+    // elapsed share of the 30 seconds on the monotonic clock, also where midnight used to be; a
+    // key still counts at 30 s, the tick after ends the round and empties the bar. Outside a
+    // round no key counts, and the score is reset and the mark cleared only once the ranking
+    // window has read the score.
     void barFollowsTheClockAndTheRoundEndsAfterThirtySeconds()
     {
         Game &g = *game;
@@ -112,13 +90,26 @@ private slots:
         QCOMPARE(shares, QList<double>({ 0, 0.5, 1, 0, 0, 0.5, 1, 0 }));
     }
 
-    // The version window is made anew for each showing, so it reads the version every time; Enter
-    // and 戻る close it. During a round the menu neither opens it, nor ends the game, nor restarts
-    // the round; nothing but the clock ends a round, read at the timer's ticks, which then stop.
-    // Afterwards, Alt+X ends the game.
+    // The menu restarting a round, ending the game or opening a window during a round, a round
+    // ended by anything but the clock, or a timer left ticking after it. The window opens
+    // centred, its load seeds the random numbers once, and the digits show in their big type.
+    // The version window is made anew for each showing, so it reads the version every time;
+    // Enter and 戻る close it. Afterwards, Alt+X ends the game.
     void menusAndTheRealTimer()
     {
         Game &g = *game;
+        const QRect screen = g.form->screen()->availableGeometry();
+        QVERIFY((g.form->frameGeometry().center() - screen.center()).manhattanLength() <= 4);
+        QCOMPARE(g.services.seedCalls, 1);
+        const QImage digit = g.form->findChild<QLabel *>("Label1")->grab().toImage();
+        int yellowRows = 0;
+        for (int y = 0; y < digit.height(); ++y) {
+            int x = 0;
+            while (x < digit.width() && digit.pixelColor(x, y) != Qt::yellow)
+                ++x;
+            yellowRows += x < digit.width();
+        }
+        QVERIFY(yellowRows > 100);
         QStringList seen;
         for (int minor : { 0, 1 }) {
             g.services.version = { 1, minor };
@@ -128,13 +119,14 @@ private slots:
             g.form->findChild<QAction *>("mnuVer")->trigger();
         }
         QCOMPARE(seen, QStringList({ "ﾊﾞｰｼﾞｮﾝ 1.0", "ﾊﾞｰｼﾞｮﾝ 1.1" }));
-        g.form->activateWindow(); // offscreen gives no window back its focus when a dialog closes
-        QVERIFY(QTest::qWaitForWindowActive(g.form.get()));
+        activate();
         g.services.randoms << 0.55f << 0.55f;
         QTest::keyClick(g.form->menuBar(), Qt::Key_S, Qt::AltModifier);
         g.press(Qt::Key_Up);
         // Any window that opens is read and closed again, or the trigger would never return.
-        whenModalShows([&seen](QWidget *window) { seen << window->windowTitle() + window->findChild<QLabel *>("Label1")->text() + leave(window, -1); });
+        whenModalShows([&seen](QWidget *window) {
+            seen << window->windowTitle() + window->findChild<QLabel *>("Label1")->text() + leave(window, -1);
+        });
         for (QAction *item : g.form->menuBar()->actions()) {
             g.services.now += 10;
             item->trigger();
@@ -143,8 +135,7 @@ private slots:
         g.services.now += 0.001;
         QTRY_COMPARE_WITH_TIMEOUT(seen.value(2), QString("ランキング10"), 2000);
         QVERIFY(!g.form->findChild<QTimer *>()->isActive());
-        g.form->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(g.form.get()));
+        activate();
         QTest::keyClick(g.form->menuBar(), Qt::Key_X, Qt::AltModifier);
         QCOMPARE(g.services.endProgramCalls, 1);
     }
