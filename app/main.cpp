@@ -39,7 +39,8 @@ void answerCommandLine(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     QCoreApplication::setApplicationName(QStringLiteral("Quickpair"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("%1.%2").arg(QUICKPAIR_VERSION_MAJOR).arg(QUICKPAIR_VERSION_MINOR));
+    const QString version = QStringLiteral("%1.%2").arg(QUICKPAIR_VERSION_MAJOR).arg(QUICKPAIR_VERSION_MINOR);
+    QCoreApplication::setApplicationVersion(version);
     answerCommandLine(argc, argv);
 
     QApplication app(argc, argv);

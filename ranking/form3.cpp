@@ -26,6 +26,9 @@ const std::array<int, 3> rowTops{ 56, 104, 152 };
 
 // Told once a run: without the converter no round's ranking can ever be read or saved.
 bool toldNoConverter = false;
+const char noConverter[] = "文字コード CP932 (Shift_JIS) を扱えないため、"
+                           "ランキングの読み込みも保存もできません。";
+const char namePrompt[] = "おめでとう！名前を入力してください";
 
 } // namespace
 
@@ -102,8 +105,7 @@ void Form3::FormLoad(qint16 tokuten)
     const std::optional<int> row = rowEntered(table, tokuten);
     if (row) {
         // Asked before this window is visible, so the box stands over the main window.
-        const QString typed = services.inputBox(parentWidget(), QStringLiteral("おめでとう！名前を入力してください"),
-                                                QStringLiteral("Quickpair"));
+        const QString typed = services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair"));
         // The row shows the name as the file will hold it.
         table.rankNames[candidateSlot] = storableName(typed);
     }
@@ -136,7 +138,7 @@ void Form3::IniRead()
     if (!cp932Available()) {
         leaveFileAlone = true;
         if (!toldNoConverter)
-            services.showError(parentWidget(), QStringLiteral("文字コード CP932 (Shift_JIS) を扱えないため、ランキングの読み込みも保存もできません。"));
+            services.showError(parentWidget(), QString::fromUtf8(noConverter));
         toldNoConverter = true;
         return;
     }
@@ -178,7 +180,8 @@ void Form3::Iniwrite()
 
 void Form3::tellCannotRead(const QString &path, bool entryLost)
 {
-    QString text = QStringLiteral("ランキングファイル %1 を読み込めませんでした。").arg(QDir::toNativeSeparators(path));
+    QString text = QStringLiteral("ランキングファイル %1 を読み込めませんでした。");
+    text = text.arg(QDir::toNativeSeparators(path));
     if (entryLost)
         text += QStringLiteral("\n今回の記録は保存されません。");
     services.showError(isVisible() ? static_cast<QWidget *>(this) : parentWidget(), text);

@@ -17,8 +17,9 @@ constexpr qint64 maxFileBytes = 1024 * 1024;
 
 // Fills slots 0, 1, 2 from the score and name pairs that the bytes supply. Every slot the
 // file does not supply keeps its contents, so the candidate in slot 3 is never replaced.
-// A name line is taken whole, and its bytes are kept to be written back as they are. A score line that is not a whole number gives an empty score,
-// and one beyond the 16-bit range is held at its nearer end. Lines may end in CR LF, LF or CR.
+// A name line is taken whole, and its bytes are kept to be written back as they are. A score
+// line that is not a whole number gives an empty score, and one beyond the 16-bit range is held
+// at its nearer end. Lines may end in CR LF, LF or CR.
 void decodeRankingFile(const QByteArray &bytes, RankingTable &table);
 
 // Whether this Qt converts CP932 at all (it takes ICU). Without it every stored name would read
