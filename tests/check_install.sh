@@ -40,8 +40,8 @@ for size in "${@:5}"; do
         || fail "the ${size}x${size} icon is another size"
 done
 appstreamcli validate --no-net "$out/package/usr/share/${share[1]}" || fail "appstreamcli validate"
-grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"${version%.*}\"" \
-    || fail "the metainfo's newest release is not ${version%.*}"
+grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"$version\"" \
+    || fail "the metainfo's newest release is not $version"
 dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
 gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
     || fail "the changelog's newest entry is not version $version"
