@@ -43,7 +43,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationVersion(version);
     answerCommandLine(argc, argv);
 
+    // A global menu bar (Plasma, Unity) would take the menu out of the window and drop its items,
+    // none of which has a submenu: the menu bar stays in the window.
+    QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
     QApplication app(argc, argv);
+    // The desktop entry's id, which Wayland desktops match to show the game's icon and launcher.
+    QApplication::setDesktopFileName(QStringLiteral(QUICKPAIR_APP_ID));
     platform::installFontSubstitutes();
     platform::installQtTranslations();
 

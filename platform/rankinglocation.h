@@ -7,13 +7,14 @@
 namespace platform {
 
 // Where the ranking file lies. A portable copy keeps "quip.ini" beside its executable; an
-// installed copy, whose folder the player cannot write (/usr/games), keeps it in the player's
-// own data folder instead, under the same name and in the same format, and reads the rows
-// beside the executable until that file exists.
-RankingFiles rankingFiles(const QString &programDir, bool programDirWritable, const QString &userDataDir);
+// installed copy (/usr/games) keeps it in the player's own data folder instead, under the same
+// name and in the same format, and reads the rows beside the executable until that file exists.
+RankingFiles rankingFiles(const QString &programDir, bool keepBeside, const QString &userDataDir);
 
-// Whether this process, as the user it runs for, may create files in the folder. Asks the
-// kernel rather than reading mode bits, so a read-only mount or an access list counts too.
-bool canCreateFilesIn(const QString &folder);
+// Whether the copy in the folder keeps its ranking beside itself: a portable copy whose folder
+// this process may create files in. A copy counts as installed when its install laid down the
+// desktop entry beside its folder (prefix/bin and prefix/share, /usr/games and /usr/share):
+// the install decides, not permissions, so that root and a player use the same file.
+bool keepsRankingBeside(const QString &programDir);
 
 } // namespace platform

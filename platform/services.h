@@ -43,7 +43,7 @@ public:
     virtual void showError(QWidget *parent, const QString &text) = 0;
 
     // The ranking file: "quip.ini" in the program's own directory, or in the player's data
-    // folder where the program's directory cannot take a new file (an installed copy).
+    // folder for an installed copy and where the program's directory cannot take a new file.
     virtual RankingFiles rankingFiles() = 0;
 
     virtual Version applicationVersion() = 0;

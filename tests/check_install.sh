@@ -6,8 +6,8 @@
 # starts by that path: it need not be on the session's PATH). Each holds exactly its files;
 # the icons have their sizes, the package recommends Qt's Wayland plugin, and its changelog and
 # the metainfo name this VERSION. The desktop entries and the metainfo are validated, and
-# lintian must pass the package without an error or a warning. Exits 77 (skipped) where a
-# validator is missing.
+# lintian must pass the package without an error or a warning. A build without the tests must
+# make the game without Qt Test. Exits 77 (skipped) where a validator is missing.
 set -u
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -40,8 +40,8 @@ for size in "${@:5}"; do
         || fail "the ${size}x${size} icon is another size"
 done
 appstreamcli validate --no-net "$out/package/usr/share/${share[1]}" || fail "appstreamcli validate"
-grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"${version%.*}\"" \
-    || fail "the metainfo's newest release is not ${version%.*}"
+grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"$version\"" \
+    || fail "the metainfo's newest release is not $version"
 dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
 gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
     || fail "the changelog's newest entry is not version $version"
@@ -49,4 +49,8 @@ gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep 
 report=$(lintian --display-info "$deb" 2>&1) || fail "lintian exited with $?"
 echo "$report"
 ! grep -q '^[EW]: ' <<<"$report" || fail "lintian reports errors or warnings"
+# A packager's build leaves the tests out, and needs no Qt Test for the game.
+cmake -S "${0%/*}/.." -B "$out/notests" -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON \
+    --no-warn-unused-cli >/dev/null && cmake --build "$out/notests" --parallel 2 --target quickpair >/dev/null \
+    && [ ! -e "$out/notests/tests" ] || fail "cmake -DBUILD_TESTING=OFF without Qt Test does not build the game alone"
 [ "$failures" -eq 0 ] && echo OK

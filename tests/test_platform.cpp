@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
@@ -42,10 +43,11 @@ private slots:
         QVERIFY(first.clockSeconds() - before >= 0.099 && first.clockSeconds() - before < 1);
     }
 
-    // A portable copy keeps the file beside its executable; an installed one, whose folder the
-    // player cannot write, in the player's data folder, reading the rows beside the executable
-    // until that file exists. Only a folder that can take a new file counts as writable: for
-    // root, who may write anywhere, one below a file or one that does not exist.
+    // A portable copy keeps the file beside its executable; an installed one in the player's data
+    // folder, reading the rows beside the executable until that file exists. An install is told by
+    // the desktop entry it lays down, not by permissions: root, who may write anywhere, keeps the
+    // file beside a portable copy only. Without the entry, only a folder that can take a new file
+    // keeps it: for root, not one below a file or one that does not exist.
     void rankingFileLiesWhereThePlayerCanWrite()
     {
         const platform::RankingFiles portable = platform::rankingFiles("/p/qp", true, "/p/.local/share/Quickpair");
@@ -53,9 +55,12 @@ private slots:
         QCOMPARE(QStringList({ portable.file, portable.fallback, installed.file, installed.fallback }),
                  QStringList({ "/p/qp/quip.ini", "", "/p/.local/share/Quickpair/quip.ini", "/usr/games/quip.ini" }));
         QTemporaryDir dir;
-        QVERIFY(platform::canCreateFilesIn(dir.path()) && QFile(dir.filePath("plain")).open(QIODevice::WriteOnly));
-        for (const QString &folder : { dir.filePath("plain/bin"), dir.filePath("missing/bin"), QString() })
-            QVERIFY2(!platform::canCreateFilesIn(folder), qPrintable(folder));
+        const QString games = dir.filePath("games");
+        QVERIFY(QDir().mkpath(games) && QDir().mkpath(dir.filePath("share/applications")));
+        QVERIFY(platform::keepsRankingBeside(games) && QFile(dir.filePath("plain")).open(QIODevice::WriteOnly));
+        QVERIFY(QFile(dir.filePath("share/applications/org.example.Quickpair.desktop")).open(QIODevice::WriteOnly));
+        for (const QString &folder : { games, dir.filePath("plain/bin"), dir.filePath("missing/bin"), QString() })
+            QVERIFY2(!platform::keepsRankingBeside(folder), qPrintable(folder));
         // This test's own folder is a build folder it may write: a portable copy's.
         QStandardPaths::setTestModeEnabled(true);
         const platform::RankingFiles real = platform::SystemServices().rankingFiles();

@@ -2,13 +2,16 @@
 # The real game on a window system of its own, as a player sees it:
 #     play.py x11 path/to/quickpair      on Xvfb, played through xdotool
 #     play.py wayland path/to/quickpair  as a native Wayland client of a headless weston
-# On X11: a copy of the program in a fresh folder, beside a ranking file with CP932 names; the
-# main window's size and big digits; the version window from "?", closed with Enter; a round
-# without a scoring key, whose score of 0 enters the ranking at a known row; a name; Enter on
-# Back; the ranking file byte for byte; Alt+X. On Wayland: the black client area with both
-# digits, and the game still running. Skipped (77) where a tool is missing. bench/run borrows
-# start_xvfb.
-import os, random, re, shutil, subprocess, sys, tempfile, time
+# On X11: a copy of the program in a fresh folder, beside a ranking file with CP932 names, with a
+# global menu's registrar on a private session bus; the window's class, named by the desktop entry;
+# the main window's size, menu bar and big digits; the version window from "?", closed with Enter;
+# a round without a scoring key, whose score of 0 enters the ranking at a known row; a name; Enter
+# on Back; the ranking file byte for byte; Alt+X. On Wayland: the app id, the desktop entry's
+# name; the black client area with both digits, and the game still running. Skipped (77) where a
+# tool is missing. bench/run borrows start_xvfb.
+import os, random, re, shutil, socket, struct, subprocess, sys, tempfile, threading, time
+
+ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../data/org.example.Quickpair.desktop.in")
 
 # 30 山田太郎, -5 髙橋① (an IBM extension and an NEC special character) and -9 in half-width
 # katakana with CP932's ～ and －: the round's 0 enters as row 2 and pushes -9 out.
@@ -73,18 +76,51 @@ def start_xvfb():
     sys.exit("Xvfb did not start")
 
 
+def registrar(path):
+    # Takes the name of a global menu's registrar (com.canonical.AppMenu.Registrar, run by Plasma and Unity)
+    # on the bus at path, in raw D-Bus, and hangs up at the first call to it: a program that hands its
+    # menu bar over to the registrar gets an error at once rather than after Qt's 25 s wait.
+    def call(serial, member, signature=b"", body=b""):
+        head = b""  # the header fields, little-endian, each at a multiple of 8 bytes
+        for code, kind, value in ((1, b"o", b"/org/freedesktop/DBus"), (2, b"s", b"org.freedesktop.DBus"),
+                                  (6, b"s", b"org.freedesktop.DBus"), (3, b"s", member), (8, b"g", signature)):
+            size = struct.pack("<B" if kind == b"g" else "<I", len(value))
+            head += b"\0" * (-len(head) % 8) + bytes([code, 1]) + kind + b"\0" + size + value + b"\0"
+        return b"l\1\0\1" + struct.pack("<III", len(body), serial, len(head)) + head + b"\0" * (-len(head) % 8) + body
+    name, sock = b"com.canonical.AppMenu.Registrar", socket.socket(socket.AF_UNIX)
+    sock.connect(path)
+    sock.sendall(b"\0AUTH EXTERNAL %s\r\nBEGIN\r\n" % str(os.getuid()).encode().hex().encode() + call(1, b"Hello")
+                 + call(2, b"RequestName", b"su", struct.pack("<I", len(name)) + name + b"\0\4\0\0\0"))
+    def hang_up(data=b""):
+        while (chunk := sock.recv(65536)) and b"RegisterWindow" not in (data := data + chunk):
+            pass
+        sock.close()
+    threading.Thread(target=hang_up, daemon=True).start()
+
+
 def x11(program, folder):
     windows = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                                            capture_output=True, text=True).stdout.split()
     xdotool = lambda window, *command: subprocess.run(["xdotool", "windowfocus", "--sync", window, *command], check=True)
-    need("Xvfb", "xdotool", "xwininfo", "import", "identify", "stream")
+    need("Xvfb", "xdotool", "xwininfo", "xprop", "import", "identify", "stream", "dbus-daemon")
     with open(os.path.join(folder, "quip.ini"), "wb") as file:
         file.write(SEEDED)
+    bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--address=unix:path={folder}/bus"],
+                           stderr=subprocess.DEVNULL)
     server, os.environ["DISPLAY"] = start_xvfb()
-    game = subprocess.Popen([program], cwd=folder, env=os.environ | {"QT_QPA_PLATFORM": "xcb"})
+    game = None
     try:
+        check(wait(lambda: os.path.exists(folder + "/bus"), 10), "a private session bus starts")
+        registrar(folder + "/bus")
+        os.environ["DBUS_SESSION_BUS_ADDRESS"] = f"unix:path={folder}/bus"
+        game = subprocess.Popen([program], cwd=folder, env=os.environ | {"QT_QPA_PLATFORM": "xcb"})
         check(main := wait(lambda: windows("Quickpair"), 20), "the main window Quickpair opens")
         main = main[0]
+        wm_class = re.findall(r'"([^"]*)"', subprocess.run(["xprop", "-id", main, "WM_CLASS"], capture_output=True,
+                                                             text=True).stdout)
+        with open(ENTRY) as entry:
+            named = re.findall(r"^StartupWMClass=(.*)$", entry.read(), re.M)
+        check(named and wm_class[-1:] == named, f"the window's class {wm_class} is the entry's StartupWMClass {named}")
         info = subprocess.run(["xwininfo", "-id", main], capture_output=True, text=True, check=True).stdout
         x, y, width, height = map(int, re.findall(r"(?:Absolute upper-left [XY]|Width|Height):\s+(-?\d+)", info))
         # Painted once the client area, below the menu bar in the same X window, is black.
@@ -94,7 +130,8 @@ def x11(program, folder):
             return pixel(shot, x + 2, y + height - 2) == (0, 0, 0) and shot
         check(shot := wait(painted, 15), "the main window is painted")
         top = next(r for r in range(y, y + height) if pixel(shot, x + 2, r) == (0, 0, 0))
-        check((width, y + height - top) == (394, 245), f"client area {width} x {y + height - top}, menu bar {top - y}")
+        check((width, y + height - top) == (394, 245) and top - y > 15,
+              f"client area {width} x {y + height - top} below a menu bar {top - y} high")
         check(digits_shown(shot, x, top), "both digits show a big yellow ?")
 
         # "?" is the menu bar's rightmost item: click its rightmost dark pixel.
@@ -120,9 +157,10 @@ def x11(program, folder):
         xdotool(main, "key", "alt+x")
         check(game.wait(10) == 0, f"Alt+X ends the program with exit code {game.returncode}")
     finally:
-        for process in (game, server):
-            process.kill()
-            process.wait()
+        for process in (game, server, bus):
+            if process:
+                process.kill()
+                process.wait()
 
 
 def wayland(program, folder):
@@ -147,8 +185,12 @@ def wayland(program, folder):
                                    "--socket=quickpair-e2e", "--width=1024", "--height=768"], env=env)]
     try:
         check(wait(lambda: os.path.exists(runtime + "/quickpair-e2e"), 10), "weston starts")
-        processes.append(game := subprocess.Popen([program], cwd=folder, env=env))
-        corner = wait(lambda: game.poll() is not None or shown(), 20)
+        with open(folder + "/protocol.log", "w+") as log:  # the Wayland requests the game sends
+            processes.append(game := subprocess.Popen([program], cwd=folder, env=env | {"WAYLAND_DEBUG": "client"},
+                                                      stderr=log))
+            corner = wait(lambda: game.poll() is not None or shown(), 20)
+            ids, entry = set(re.findall(r'set_app_id\("([^"]*)"', open(log.name).read())), os.path.basename(ENTRY)
+        check(ids == {entry.removesuffix(".desktop.in")}, f"the app id {ids} names the desktop entry {entry}")
         check(corner and game.poll() is None, f"a black client area 394 wide at {corner} shows both yellow ? (exit code {game.poll()})")
         time.sleep(0.5)
         check(game.poll() is None, f"the game still runs 0.5 s later (exit code {game.poll()})")
