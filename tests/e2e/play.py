@@ -1,13 +1,13 @@
 #!/usr/bin/env python3
 # The real game on a window system of its own, as a player meets it:
-#     play.py x11 path/to/quickpair      one round on Xvfb, played through xdotool
+#     play.py x11 path/to/quickpair      one round on X11 (Xvfb), played through xdotool
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
-# On X11 the program lies in a fresh folder beside a ranking file with CP932 names, with a global
-# menu's registrar on a session bus of its own; its menu bar stays in the window and its class is
-# the desktop entry's. A round on the real clock ends at 0 with the name box, the name is typed, 戻る
+# On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
+# file with CP932 names, with a global menu's registrar on the session bus; its menu bar stays in the
+# window and its class is the desktop entry's. A round on the real clock ends at 0 with the name box, the name is typed, 戻る
 # saves the file byte for byte, and Alt+X quits. On Wayland the window is drawn and carries the
-# entry's id. Skipped (77) where a tool is missing. bench/run borrows start_xvfb.
-import os, random, re, shutil, subprocess, sys, tempfile, time
+# entry's id. Skipped (77) where a tool is missing.
+import os, re, shutil, subprocess, sys, tempfile, time
 
 ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../data/org.example.Quickpair.desktop.in")
 
@@ -39,46 +39,21 @@ def wait(condition, timeout):
         time.sleep(0.1)
 
 
-def start_xvfb():
-    # Starts Xvfb on a free display; returns (process, display). A random display well above
-    # those that xvfb-run and other test servers use: scanning from :0, as -displayfd does,
-    # would race with any other X server that starts at the same moment. No reset when the
-    # last client leaves: a program started during a reset could not connect.
-    for display in (f":{random.randint(200, 899)}" for _ in range(20)):
-        if not os.path.exists(f"/tmp/.X{display[1:]}-lock"):
-            server = subprocess.Popen(["Xvfb", display, "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"],
-                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            up = lambda: subprocess.run(["xdotool", "getdisplaygeometry"], env=os.environ | {"DISPLAY": display},
-                                        capture_output=True).returncode == 0
-            if wait(lambda: server.poll() is not None or up(), 10) and server.poll() is None:
-                return server, display
-            server.kill()
-            server.wait()
-    sys.exit("Xvfb did not start")
-
-
 def x11(program, folder):
     windows = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                                            capture_output=True, text=True).stdout.split()
     xdotool = lambda window, *command: subprocess.run(["xdotool", "windowfocus", "--sync", window, *command], check=True)
-    need("Xvfb", "xdotool", "xwininfo", "xprop", "dbus-daemon")
+    need("xdotool", "xwininfo", "xprop")
     with open(os.path.join(folder, "quip.ini"), "wb") as file:
         file.write(SEEDED)
     # Where a registrar of global menus owns its name (Plasma, Unity), Qt would move the menu out
     # of the window. This one, in Debian's Python with its D-Bus module, never answers.
-    bus = f"unix:path={folder}/bus"
-    owner = "import dbus, sys, time; b = dbus.bus.BusConnection(sys.argv[1]); b.request_name(sys.argv[2]); print(1)"
-    processes = [subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--address=" + bus])]
-    check(wait(lambda: os.path.exists(folder + "/bus"), 10), "a session bus of its own starts")
-    processes.append(registrar := subprocess.Popen(["/usr/bin/python3", "-c", owner + "; time.sleep(99)", bus,
-                                                    "com.canonical.AppMenu.Registrar"], stdout=subprocess.PIPE, env={"PYTHONUNBUFFERED": "1"}))
-    check(registrar.stdout.readline() == b"1\n", "a registrar of global menus takes its name")
-    server, display = start_xvfb()
-    processes.append(server)
-    env = os.environ | {"DISPLAY": display, "DBUS_SESSION_BUS_ADDRESS": bus, "QT_QPA_PLATFORM": "xcb"}
-    os.environ["DISPLAY"] = display
+    owner = "import dbus, time; b = dbus.SessionBus(); b.request_name('com.canonical.AppMenu.Registrar'); print(1)"
+    processes = [registrar := subprocess.Popen(["/usr/bin/python3", "-c", owner + "; time.sleep(99)"],
+                                               stdout=subprocess.PIPE, env=os.environ | {"PYTHONUNBUFFERED": "1"})]
     try:
-        processes.append(game := subprocess.Popen([program], cwd=folder, env=env))
+        check(registrar.stdout.readline() == b"1\n", "a registrar of global menus takes its name")
+        processes.append(game := subprocess.Popen([program], cwd=folder, env=os.environ | {"QT_QPA_PLATFORM": "xcb"}))
         check(main := wait(lambda: windows("Quickpair"), 20), "the main window Quickpair opens")
         main = main[0]
         prop = subprocess.run(["xprop", "-id", main, "WM_CLASS"], capture_output=True, text=True).stdout
