@@ -2,8 +2,9 @@
 # Installs the build both ways a player gets the game, and checks what the validators cannot:
 #   check_install.sh BUILD_DIR OUTPUT_DIR APP_ID VERSION ICON_SIZE...
 # `cmake --install` into a prefix of its own (the program in bin/, which the menu starts
-# through PATH), and the Debian package cpack builds (the program in /usr/games, which the menu
-# starts by that path: it need not be on the session's PATH). Each holds exactly its files;
+# through PATH), and the Debian package cpack builds from two Release trees of its own (the program
+# in /usr/games, which the menu starts by that path: it need not be on the session's PATH; both
+# packages the same bytes, the program hardened as Debian's are). Each holds exactly its files;
 # the icons have their sizes, the package recommends Qt's Wayland plugin, and its changelog and
 # the metainfo name this VERSION. The desktop entries and the metainfo are validated, and
 # lintian must pass the package without an error or a warning. Exits 77 (skipped) where a
@@ -17,8 +18,14 @@ done
 build=$1 out=$2 id=$3 version=$4
 rm -rf "$out"
 cmake --install "$build" --prefix "$out/prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null || { echo "FAIL: cpack -G DEB"; exit 1; }
-deb=$(ls "$out"/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no quickpair_*.deb"; exit 1; }
+# The package as a release is made, whatever this build's type (the sanitizers' too), twice.
+for tree in "$out/release" "$out/release-again"; do
+    cmake -S "$(dirname "$0")/.." -B "$tree" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON &&
+        cmake --build "$tree" --parallel 2 --target quickpair quickpair_icons quickpair_docs &&
+        cpack --config "$tree/CPackConfig.cmake" -G DEB -B "$tree" || { echo "FAIL: package in $tree" >&2; exit 1; }
+done >/dev/null
+deb=$(ls "$out"/release/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no package"; exit 1; }
+cmp "$deb" "$out"/release-again/quickpair_*.deb || fail "two builds of the same sources make different packages"
 share=("applications/$id.desktop" "metainfo/$id.metainfo.xml" man/man6/quickpair.6.gz)
 for size in "${@:5}"; do share+=("icons/hicolor/${size}x${size}/apps/$id.png"); done
 
@@ -42,6 +49,10 @@ done
 appstreamcli validate --no-net "$out/package/usr/share/${share[1]}" || fail "appstreamcli validate"
 grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"${version%.*}\"" \
     || fail "the metainfo's newest release is not ${version%.*}"
+# Debian's hardening: immediate binding, read-only relocations and the stack protector.
+exe=$out/package/usr/games/quickpair
+readelf -d "$exe" | grep -q 'FLAGS_1.*NOW' && readelf -l "$exe" | grep -q GNU_RELRO \
+    && readelf -W --dyn-syms "$exe" | grep -q __stack_chk_fail || fail "no BIND_NOW, RELRO or stack protector in $exe"
 dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
 gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
     || fail "the changelog's newest entry is not version $version"
