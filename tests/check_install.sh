@@ -18,12 +18,15 @@ done
 build=$1 out=$2 id=$3 version=$4
 rm -rf "$out"
 cmake --install "$build" --prefix "$out/prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-# The package as a release is made, whatever this build's type (the sanitizers' too), twice.
-for tree in "$out/release" "$out/release-again"; do
-    cmake -S "$(dirname "$0")/.." -B "$tree" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON &&
-        cmake --build "$tree" --parallel 2 --target quickpair quickpair_icons quickpair_docs &&
-        cpack --config "$tree/CPackConfig.cmake" -G DEB -B "$tree" || { echo "FAIL: package in $tree" >&2; exit 1; }
-done >/dev/null
+# package SOURCE TREE: the package as a release is made, whatever this build's type (the sanitizers' too).
+package() {
+    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON >/dev/null &&
+        cmake --build "$2" --parallel 2 --target quickpair quickpair_icons quickpair_docs >/dev/null &&
+        cpack --config "$2/CPackConfig.cmake" -G DEB -B "$2" >/dev/null || { echo "FAIL: package in $2"; exit 1; }
+}
+# Twice, in two folders, the second time from the sources seen through another path.
+package "$(dirname "$0")/.." "$out/release"
+ln -s "$(realpath "$(dirname "$0")/..")" "$out/source" && package "$out/source" "$out/release-again"
 deb=$(ls "$out"/release/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no package"; exit 1; }
 cmp "$deb" "$out"/release-again/quickpair_*.deb || fail "two builds of the same sources make different packages"
 share=("applications/$id.desktop" "metainfo/$id.metainfo.xml" man/man6/quickpair.6.gz)
