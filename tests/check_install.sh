@@ -2,12 +2,13 @@
 # Installs the build both ways a player gets the game, and checks what the validators cannot:
 #   check_install.sh BUILD_DIR OUTPUT_DIR APP_ID VERSION ICON_SIZE...
 # `cmake --install` into a prefix of its own (the program in bin/, which the menu starts
-# through PATH), and the Debian package cpack builds (the program in /usr/games, which the menu
-# starts by that path: it need not be on the session's PATH). Each holds exactly its files;
+# through PATH), and the Debian package cpack builds from two Release trees of its own (the program
+# in /usr/games, which the menu starts by that path: it need not be on the session's PATH; both
+# packages the same bytes, the program hardened as Debian's are). Each holds exactly its files;
 # the icons have their sizes, the package recommends Qt's Wayland plugin, and its changelog and
 # the metainfo name this VERSION. The desktop entries and the metainfo are validated, and
-# lintian must pass the package without an error or a warning. A build without the tests must
-# make the game without Qt Test. Exits 77 (skipped) where a validator is missing.
+# lintian must pass the package without an error or a warning. Exits 77 (skipped) where a
+# validator is missing.
 set -u
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
@@ -17,8 +18,21 @@ done
 build=$1 out=$2 id=$3 version=$4
 rm -rf "$out"
 cmake --install "$build" --prefix "$out/prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-cpack --config "$build/CPackConfig.cmake" -G DEB -B "$out" >/dev/null || { echo "FAIL: cpack -G DEB"; exit 1; }
-deb=$(ls "$out"/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no quickpair_*.deb"; exit 1; }
+# package SOURCE TREE [CMAKE_OPTION...]: the package as a release is made, whatever this build's type
+# (the sanitizers' too).
+package() {
+    cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${@:3}" >/dev/null &&
+        cmake --build "$2" --parallel 2 --target quickpair quickpair_icons quickpair_docs >/dev/null &&
+        cpack --config "$2/CPackConfig.cmake" -G DEB -B "$2" >/dev/null || { echo "FAIL: package in $2"; exit 1; }
+}
+# Twice, in two folders, the second time from the sources seen through another path, as a packager
+# builds it: without the tests, and so without Qt Test.
+package "$(dirname "$0")/.." "$out/release"
+ln -s "$(realpath "$(dirname "$0")/..")" "$out/source" && package "$out/source" "$out/release-again" \
+    -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON
+[ ! -e "$out/release-again/tests" ] || fail "a build with -DBUILD_TESTING=OFF has tests"
+deb=$(ls "$out"/release/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no package"; exit 1; }
+cmp "$deb" "$out"/release-again/quickpair_*.deb || fail "two builds of the same sources make different packages"
 share=("applications/$id.desktop" "metainfo/$id.metainfo.xml" man/man6/quickpair.6.gz)
 for size in "${@:5}"; do share+=("icons/hicolor/${size}x${size}/apps/$id.png"); done
 
@@ -42,6 +56,10 @@ done
 appstreamcli validate --no-net "$out/package/usr/share/${share[1]}" || fail "appstreamcli validate"
 grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"$version\"" \
     || fail "the metainfo's newest release is not $version"
+# Debian's hardening: immediate binding, read-only relocations and the stack protector.
+exe=$out/package/usr/games/quickpair
+readelf -d "$exe" | grep -q 'FLAGS_1.*NOW' && readelf -l "$exe" | grep -q GNU_RELRO \
+    && readelf -W --dyn-syms "$exe" | grep -q __stack_chk_fail || fail "no BIND_NOW, RELRO or stack protector in $exe"
 dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
 gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
     || fail "the changelog's newest entry is not version $version"
@@ -49,8 +67,4 @@ gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep 
 report=$(lintian --display-info "$deb" 2>&1) || fail "lintian exited with $?"
 echo "$report"
 ! grep -q '^[EW]: ' <<<"$report" || fail "lintian reports errors or warnings"
-# A packager's build leaves the tests out, and needs no Qt Test for the game.
-cmake -S "${0%/*}/.." -B "$out/notests" -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON \
-    --no-warn-unused-cli >/dev/null && cmake --build "$out/notests" --parallel 2 --target quickpair >/dev/null \
-    && [ ! -e "$out/notests/tests" ] || fail "cmake -DBUILD_TESTING=OFF without Qt Test does not build the game alone"
 [ "$failures" -eq 0 ] && echo OK
