@@ -45,33 +45,30 @@ private slots:
         QTest::addColumn<int>("closing"); // the key that leaves the window, 0 for 戻る, -1 for the close button
         QTest::addColumn<QString>("typed"); // the name typed into the box; null where none may be asked
         QTest::addColumn<QByteArray>("saved"); // also the rows shown
-        const QByteArray full(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nc\r\n");
-        QTest::newRow("tie goes above") << full << 20 << 0 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nnew\r\n 20 \r\nb\r\n");
-        QTest::newRow("tie with row 3, close button")
-            << full << 10 << -1 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nnew\r\n");
-        QTest::newRow("new best, Escape")
-            << full << 31 << int(Qt::Key_Escape) << "new" << QByteArray(" 31 \r\nnew\r\n 30 \r\na\r\n 20 \r\nb\r\n");
+        const QByteArray full(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nc\r\n"), one(" 5 \r\na\r\n");
+        QTest::newRow("tie") << full << 20 << 0 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nnew\r\n 20 \r\nb\r\n");
+        QTest::newRow("row 3, close") << full << 10 << -1 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nnew\r\n");
+        QTest::newRow("best, Escape") << full << 31 << int(Qt::Key_Escape) << "new"
+                                      << QByteArray(" 31 \r\nnew\r\n 30 \r\na\r\n 20 \r\nb\r\n");
         // Back rewrites the file even when nothing changed, in the form the game writes.
-        QTest::newRow("stays out, Enter")
-            << QByteArray("30\r\na\r\n20\r\nb\r\n10\r\nc\r\n") << 9 << int(Qt::Key_Return) << QString() << full;
+        QTest::newRow("out, Enter") << QByteArray("30\r\na\r\n20\r\nb\r\n10\r\nc\r\n") << 9 << int(Qt::Key_Return) << QString()
+                                    << full;
         // OK on an empty field, like Cancel, enters the row with an empty name.
-        QTest::newRow("zero enters an empty file, Space")
-            << QByteArray() << 0 << int(Qt::Key_Space) << "" << QByteArray(" 0 \r\n\r\n\r\n\r\n\r\n\r\n");
-        QTest::newRow("empty rows count as 0")
-            << QByteArray(" 5 \r\na\r\n") << 3 << 0 << "new" << QByteArray(" 5 \r\na\r\n 3 \r\nnew\r\n\r\n\r\n");
-        QTest::newRow("negative below empty rows")
-            << QByteArray(" 5 \r\na\r\n") << -1 << 0 << QString() << QByteArray(" 5 \r\na\r\n\r\n\r\n\r\n\r\n");
-        QTest::newRow("all negative") << QByteArray("-2 \r\na\r\n-4 \r\nb\r\n-6 \r\nc\r\n") << -4 << 0 << "new"
-                                      << QByteArray("-2 \r\na\r\n-4 \r\nnew\r\n-4 \r\nb\r\n");
-        QTest::newRow("a fourth pair never replaces the round")
-            << full + " 9 \r\nd\r\n" << 15 << 0 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 15 \r\nnew\r\n");
+        QTest::newRow("0, Space") << QByteArray() << 0 << int(Qt::Key_Space) << "" << QByteArray(" 0 \r\n\r\n\r\n\r\n\r\n\r\n");
+        // An empty score counts as 0.
+        QTest::newRow("empty rows") << one << 3 << 0 << "new" << one + " 3 \r\nnew\r\n\r\n\r\n";
+        QTest::newRow("below empty") << one << -1 << 0 << QString() << one + "\r\n\r\n\r\n\r\n";
+        QTest::newRow("negatives") << QByteArray("-2 \r\na\r\n-4 \r\nb\r\n-6 \r\nc\r\n") << -4 << 0 << "new"
+                                   << QByteArray("-2 \r\na\r\n-4 \r\nnew\r\n-4 \r\nb\r\n");
+        // A fourth pair in the file never takes the place of the round.
+        QTest::newRow("4 pairs") << full + " 9 \r\nd\r\n" << 15 << 0 << "new"
+                                 << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 15 \r\nnew\r\n");
         // Blanks, widths and markup are kept as typed and shown as text; an emoji CP932 lacks is one "?".
-        QTest::newRow("name as typed") << QByteArray() << 1 << 0 << QString::fromUtf8("  <b>Ｔ</b>\U0001F600 ｶ ")
-                                       << QByteArray(" 1 \r\n  <b>\x82\x73</b>? \xb6 \r\n\r\n\r\n\r\n\r\n");
+        QTest::newRow("as typed") << QByteArray() << 1 << 0 << QString::fromUtf8("  <b>Ｔ</b>\U0001F600 ｶ ")
+                                  << QByteArray(" 1 \r\n  <b>\x82\x73</b>? \xb6 \r\n\r\n\r\n\r\n\r\n");
         // A name holding bytes CP932 has no character for is written back as it was read.
         const QByteArray odd("bad\x80\xa0\xfd\xfe\xffname\x82");
-        QTest::newRow("stored bytes CP932 lacks")
-            << " 30 \r\n" + odd + "\r\n" << 31 << 0 << "new" << " 31 \r\nnew\r\n 30 \r\n" + odd + "\r\n\r\n\r\n";
+        QTest::newRow("odd bytes") << " 30 \r\n" + odd + "\r\n" << 31 << 0 << "new" << " 31 \r\nnew\r\n 30 \r\n" + odd + "\r\n\r\n\r\n";
     }
     // However the player leaves it, the window saves the round ranked into the stored rows, ties
     // above, and shows the rows saved. The name is asked once, only when the score enters, over
@@ -115,29 +112,32 @@ private slots:
         const Fault none = [](Game &) {};
         const QString unread(" を読み込めませんでした。\n今回の記録は保存されません。"), unsaved(" に保存できませんでした。");
         const Fault folder = [](Game &g) { QVERIFY(QFile::remove(g.filePath) && QDir().mkdir(g.filePath)); };
-        QTest::newRow("quip.ini is a folder") << -1LL << folder << none << unread << false;
-        QTest::newRow("quip.ini is a pipe") << -1LL << pipe("", false) << none << unread << false;
-        QTest::newRow("quip.ini is a link to a pipe") << -1LL << pipe("", true) << none << unread << false;
-        QTest::newRow("quip.ini turns into a pipe") << -1LL << none << pipe("", false) << unread << false;
+        QTest::newRow("folder") << -1LL << folder << none << unread << false;
+        QTest::newRow("pipe") << -1LL << pipe("", false) << none << unread << false;
+        QTest::newRow("link to a pipe") << -1LL << pipe("", true) << none << unread << false;
+        // The file turns into a pipe while the window is open.
+        QTest::newRow("pipe later") << -1LL << none << pipe("", false) << unread << false;
         QTest::newRow("disk full") << 0LL << none << none << unsaved << false;
-        QTest::newRow("room for the lock only") << 4096LL << none << none << unsaved << false;
+        // Room for the lock but not for the new file.
+        QTest::newRow("room for 4 KiB") << 4096LL << none << none << unsaved << false;
         const Fault belowAFile = [](Game &g) { g.services.files.file = g.filePath + "/sub/quip.ini"; };
-        QTest::newRow("folder below a file") << -1LL << belowAFile << none << unsaved << false;
-        const Fault copyRuns = [this](Game &g) {
+        QTest::newRow("below a file") << -1LL << belowAFile << none << unsaved << false;
+        // The lock of another copy that runs; of one that died holding it, which blocks nothing.
+        const Fault runs = [this](Game &g) {
             otherCopysLock = std::make_unique<QLockFile>(g.filePath + ".lock");
             QVERIFY(otherCopysLock->tryLock(0));
         };
-        QTest::newRow("lock of a copy that runs") << -1LL << copyRuns << none << unsaved << false;
-        const Fault copyDied = [](Game &g) {
+        QTest::newRow("locked") << -1LL << runs << none << unsaved << false;
+        const Fault died = [](Game &g) {
             const pid_t copy = fork();
             if (copy == 0)
-                _exit(QLockFile(g.filePath + ".lock").tryLock(0) ? 0 : 1); // never unlocks: it dies holding it
+                _exit(QLockFile(g.filePath + ".lock").tryLock(0) ? 0 : 1);
             int status = 1;
             QVERIFY(::waitpid(copy, &status, 0) == copy && status == 0);
         };
-        QTest::newRow("lock of a copy that died") << -1LL << copyDied << none << "" << true;
-        QTest::newRow("lock is a pipe") << -1LL << pipe(".lock", false) << none << unsaved << false;
-        QTest::newRow("lock is a link to a pipe") << -1LL << pipe(".lock", true) << none << unsaved << false;
+        QTest::newRow("stale lock") << -1LL << died << none << "" << true;
+        QTest::newRow("lock a pipe") << -1LL << pipe(".lock", false) << none << unsaved << false;
+        QTest::newRow("lock a link to a pipe") << -1LL << pipe(".lock", true) << none << unsaved << false;
     }
     // Only a regular file is read or replaced: anything else named quip.ini or quip.ini.lock is
     // never opened (a pipe would block the game for good) and stays as it is. A save that could
