@@ -13,7 +13,7 @@ set -u
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 for tool in dpkg-deb:dpkg desktop-file-validate:desktop-file-utils appstreamcli:appstream lintian:lintian; do
-    command -v "${tool%:*}" >/dev/null || { echo "SKIP: ${tool%:*} is not installed (Debian package ${tool#*:})"; exit 77; }
+    command -v "${tool%:*}" >/dev/null || { echo "SKIP: needs ${tool#*:}"; exit 77; }
 done
 build=$1 out=$2 id=$3 version=$4
 rm -rf "$out"
@@ -30,9 +30,9 @@ package() {
 package "$(dirname "$0")/.." "$out/release"
 ln -s "$(realpath "$(dirname "$0")/..")" "$out/source" && package "$out/source" "$out/release-again" \
     -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON
-[ ! -e "$out/release-again/tests" ] || fail "a build with -DBUILD_TESTING=OFF has tests"
+[ ! -e "$out/release-again/tests" ] || fail "tests without BUILD_TESTING"
 deb=$(ls "$out"/release/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no package"; exit 1; }
-cmp "$deb" "$out"/release-again/quickpair_*.deb || fail "two builds of the same sources make different packages"
+cmp "$deb" "$out"/release-again/quickpair_*.deb || fail "two builds differ"
 share=("applications/$id.desktop" "metainfo/$id.metainfo.xml" man/man6/quickpair.6.gz)
 for size in "${@:5}"; do share+=("icons/hicolor/${size}x${size}/apps/$id.png"); done
 
@@ -41,8 +41,8 @@ for size in "${@:5}"; do share+=("icons/hicolor/${size}x${size}/apps/$id.png"); 
 layout() {
     local root=$out/$1 entry=$out/$1/$3${share[0]}
     diff <(printf '%s\n' "$2" "${share[@]/#/$3}" "${@:5}" | sort) <(cd "$root" && find . -type f | sed 's|^\./||' | sort) \
-        || fail "$1 holds other files than the list above"
-    [ -x "$root/$2" ] || fail "$1/$2 is not executable"
+        || fail "$1 holds other files"
+    [ -x "$root/$2" ] || fail "$1/$2 not executable"
     grep -qx "Exec=$4" "$entry" || fail "$1: Exec is not $4"
     desktop-file-validate "$entry" || fail "$1: desktop-file-validate"
 }
@@ -51,20 +51,20 @@ layout package usr/games/quickpair usr/share/ /usr/games/quickpair usr/share/doc
 for size in "${@:5}"; do
     # A PNG's width and height are big-endian from byte 16.
     [ "$(od -An -tu4 --endian=big -j16 -N8 "$out/package/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" | xargs)" = "$size $size" ] \
-        || fail "the ${size}x${size} icon is another size"
+        || fail "icon $size"
 done
 appstreamcli validate --no-net "$out/package/usr/share/${share[1]}" || fail "appstreamcli validate"
 grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"$version\"" \
-    || fail "the metainfo's newest release is not $version"
+    || fail "metainfo release"
 # Debian's hardening: immediate binding, read-only relocations and the stack protector.
 exe=$out/package/usr/games/quickpair
 readelf -d "$exe" | grep -q 'FLAGS_1.*NOW' && readelf -l "$exe" | grep -q GNU_RELRO \
-    && readelf -W --dyn-syms "$exe" | grep -q __stack_chk_fail || fail "no BIND_NOW, RELRO or stack protector in $exe"
-dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "does not recommend qt6-wayland"
+    && readelf -W --dyn-syms "$exe" | grep -q __stack_chk_fail || fail "hardening"
+dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "Recommends"
 gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
-    || fail "the changelog's newest entry is not version $version"
+    || fail "changelog version"
 # Informational tags (I:) are shown and may stay; errors and warnings may not.
 report=$(lintian --display-info "$deb" 2>&1) || fail "lintian exited with $?"
 echo "$report"
-! grep -q '^[EW]: ' <<<"$report" || fail "lintian reports errors or warnings"
+! grep -q '^[EW]: ' <<<"$report" || fail "lintian"
 [ "$failures" -eq 0 ] && echo OK
