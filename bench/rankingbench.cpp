@@ -40,7 +40,8 @@ ranking::RankingTable fullTable()
 {
     ranking::RankingTable table;
     table.rankScores = { qint16(130), qint16(120), qint16(-7), std::nullopt };
-    table.rankNames = { QStringLiteral("山田太郎"), QStringLiteral("鈴木①"), QStringLiteral("ｱﾘｽ～"), std::nullopt };
+    const QString yamada = QStringLiteral("山田太郎"), suzuki = QStringLiteral("鈴木①");
+    table.rankNames = { yamada, suzuki, QStringLiteral("ｱﾘｽ～"), std::nullopt };
     return table;
 }
 

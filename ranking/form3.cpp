@@ -58,9 +58,10 @@ void Form3::createControls()
     Label1 = platform::makeLabel(this, QStringLiteral("Label1"),
                                  { QRect(112, 216, 65, 41), QStringLiteral("000"),
                                    platform::designFont(QStringLiteral("Arial"), 24), scoreRed, lightYellow });
+    const QString thisTime = QStringLiteral("今回は");
     Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
-                                 { QRect(16, 224, 81, 25), QStringLiteral("今回は"), platform::designFont(gothic, 14.25),
-                                   black, lightYellow });
+                                 { QRect(16, 224, 81, 25), thisTime, platform::designFont(gothic, 14.25), black,
+                                   lightYellow });
     Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
                                  { QRect(208, 224, 49, 25), QStringLiteral("点"), platform::designFont(gothic, 15.75),
                                    black, lightYellow });
@@ -172,8 +173,8 @@ void Form3::Iniwrite()
         tellCannotRead(files.file, true);
         break;
     case SaveResult::Failed:
-        services.showError(this, QStringLiteral("ランキングファイル %1 に保存できませんでした。")
-                                     .arg(QDir::toNativeSeparators(files.file)));
+        const QString notSaved = QStringLiteral("ランキングファイル %1 に保存できませんでした。");
+        services.showError(this, notSaved.arg(QDir::toNativeSeparators(files.file)));
         break;
     }
 }

@@ -171,7 +171,8 @@ private slots:
             lockBefore = at(g.filePath + ".lock");
         });
         const QString path = QDir::toNativeSeparators(g.services.files.file);
-        QCOMPARE(g.services.errors, told.isEmpty() ? QStringList() : QStringList("ランキングファイル " + path + told));
+        const QString file = "ランキングファイル " + path;
+        QCOMPARE(g.services.errors, told.isEmpty() ? QStringList() : QStringList(file + told));
         const QByteArray savedFile = " 40 \r\n" + QByteArray(5000, 'x') + "\r\n 30 \r\nold\r\n\r\n\r\n";
         QCOMPARE(at(g.filePath), saved ? savedFile : fileBefore);
         QCOMPARE(at(g.filePath + ".lock"), saved ? "(nothing)" : lockBefore);
@@ -220,7 +221,8 @@ private slots:
         g.playTo(5);
         g.finish();
         const QString told = " を読み込めませんでした。";
-        QCOMPARE(g.services.errors, QStringList("ランキングファイル " + QDir::toNativeSeparators(beside) + told));
+        const QString file = "ランキングファイル " + QDir::toNativeSeparators(beside);
+        QCOMPARE(g.services.errors, QStringList(file + told));
         QCOMPARE(at(g.filePath), QByteArray(" 5 \r\nfirst\r\n\r\n\r\n\r\n\r\n"));
         QVERIFY(QDir().rmdir(beside) && QFile::remove(g.filePath));
         QVERIFY(write(beside, " 30 \r\nadmin\r\n 20 \r\nb\r\n 10 \r\nc\r\n"));

@@ -48,9 +48,9 @@ void Form2::createControls()
     Label1 = platform::makeLabel(this, QStringLiteral("Label1"),
                                  { QRect(88, 16, 153, 33), QStringLiteral("Quickpair"),
                                    platform::designFont(gothic, 24), productBlue, white });
+    const QString licence = QStringLiteral("MIT ライセンスで配布しています。");
     Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
-                                 { QRect(8, 136, 241, 17), QStringLiteral("MIT ライセンスで配布しています。"),
-                                   windowFont, defaultText, white });
+                                 { QRect(8, 136, 241, 17), licence, windowFont, defaultText, white });
     Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
                                  { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12),
                                    defaultText, white });

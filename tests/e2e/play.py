@@ -3,10 +3,10 @@
 #     play.py x11 path/to/quickpair      one round on X11 (Xvfb), played through xdotool
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
 # On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
-# file with CP932 names, with a global menu's registrar on the session bus; its menu bar stays in the
-# window and its class is the desktop entry's. A round on the real clock ends at 0 with the name box, the name is typed, 戻る
-# saves the file byte for byte, and Alt+X quits. On Wayland the window is drawn and carries the
-# entry's id. Skipped (77) where a tool is missing.
+# file with CP932 names, with a global menu's registrar on the session bus; its menu bar stays in
+# the window and its class is the desktop entry's. A round on the real clock ends at 0 with the name
+# box, the name is typed, 戻る saves the file byte for byte, and Alt+X quits. On Wayland the window
+# is drawn and carries the entry's id. Skipped (77) where a tool is missing.
 import os, re, shutil, subprocess, sys, tempfile, time
 
 ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../data/org.example.Quickpair.desktop.in")
@@ -42,7 +42,7 @@ def wait(condition, timeout):
 def x11(program, folder):
     windows = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                                            capture_output=True, text=True).stdout.split()
-    xdotool = lambda window, *command: subprocess.run(["xdotool", "windowfocus", "--sync", window, *command], check=True)
+    xdotool = lambda window, *keys: subprocess.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
     need("xdotool", "xwininfo", "xprop")
     with open(os.path.join(folder, "quip.ini"), "wb") as file:
         file.write(SEEDED)
