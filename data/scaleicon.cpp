@@ -47,8 +47,9 @@ int main(int argc, char *argv[])
         scaled.setColorTable(source.colorTable());
         for (int y = 0; y < size; ++y) {
             for (int x = 0; x < size; ++x)
-                scaled.setPixel(x, y, source.pixelIndex(sourcePixel(x, size, source.width()),
-                                                        sourcePixel(y, size, source.height())));
+                scaled.setPixel(
+                    x, y,
+                    source.pixelIndex(sourcePixel(x, size, source.width()), sourcePixel(y, size, source.height())));
         }
         const QString folder = QStringLiteral("%1/%2x%2").arg(outputDir).arg(size);
         const QString file = QStringLiteral("%1/%2.png").arg(folder, name);

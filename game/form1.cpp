@@ -29,9 +29,9 @@ const QSize clientSize(394, 245);
 } // namespace
 
 Form1::Form1(platform::Services &services, QWidget *parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                              | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                              | Qt::WindowCloseButtonHint)
+    : QMainWindow(parent,
+                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                      | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
     , services(services)
 {
     createControls();
@@ -67,12 +67,13 @@ void Form1::createControls()
     Label3 = platform::makeLabel(client, QStringLiteral("Label3"),
                                  { QRect(72, 16, 121, 25), QStringLiteral("Quickpair"),
                                    platform::designFont(QStringLiteral("Comic Sans MS"), 15.75), titleCyan, black });
-    Label4 = platform::makeLabel(client, QStringLiteral("Label4"),
-                                 { QRect(288, 64, 41, 25), QStringLiteral("得点"), platform::designFont(gothic, 12),
-                                   captionGreen, black });
-    Label5 = platform::makeLabel(client, QStringLiteral("Label5"),
-                                 { QRect(304, 96, 65, 25), QStringLiteral("0"),
-                                   platform::designFont(QStringLiteral("Arial"), 18), scoreRed, black, Qt::AlignRight });
+    Label4 = platform::makeLabel(
+        client, QStringLiteral("Label4"),
+        { QRect(288, 64, 41, 25), QStringLiteral("得点"), platform::designFont(gothic, 12), captionGreen, black });
+    Label5 =
+        platform::makeLabel(client, QStringLiteral("Label5"),
+                            { QRect(304, 96, 65, 25), QStringLiteral("0"),
+                              platform::designFont(QStringLiteral("Arial"), 18), scoreRed, black, Qt::AlignRight });
     Label6 = platform::makeLabel(client, QStringLiteral("Label6"),
                                  { QRect(296, 136, 57, 25), QString(),
                                    platform::designFont(QStringLiteral("ＭＳ 明朝"), 18), markRight, black });

@@ -97,12 +97,12 @@ void centreOnScreen(QWidget *window)
 
 void installFontSubstitutes()
 {
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ ゴシック"),
-                               { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"),
-                                 QStringLiteral("IPAexGothic") });
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ 明朝"),
-                               { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"),
-                                 QStringLiteral("IPAexMincho") });
+    QFont::insertSubstitutions(
+        QStringLiteral("ＭＳ ゴシック"),
+        { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic") });
+    QFont::insertSubstitutions(
+        QStringLiteral("ＭＳ 明朝"),
+        { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho") });
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
 }

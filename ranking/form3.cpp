@@ -33,8 +33,9 @@ const char namePrompt[] = "おめでとう！名前を入力してください";
 } // namespace
 
 Form3::Form3(platform::Services &services, RankingTable &table, qint16 tokuten, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
     , services(services)
     , table(table)
 {
@@ -59,12 +60,12 @@ void Form3::createControls()
                                  { QRect(112, 216, 65, 41), QStringLiteral("000"),
                                    platform::designFont(QStringLiteral("Arial"), 24), scoreRed, lightYellow });
     const QString thisTime = QStringLiteral("今回は");
-    Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
-                                 { QRect(16, 224, 81, 25), thisTime, platform::designFont(gothic, 14.25), black,
-                                   lightYellow });
-    Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
-                                 { QRect(208, 224, 49, 25), QStringLiteral("点"), platform::designFont(gothic, 15.75),
-                                   black, lightYellow });
+    Label2 = platform::makeLabel(
+        this, QStringLiteral("Label2"),
+        { QRect(16, 224, 81, 25), thisTime, platform::designFont(gothic, 14.25), black, lightYellow });
+    Label3 = platform::makeLabel(
+        this, QStringLiteral("Label3"),
+        { QRect(208, 224, 49, 25), QStringLiteral("点"), platform::designFont(gothic, 15.75), black, lightYellow });
     Shape1 = new platform::Shape(this, QRect(8, 40, 329, 161), frameBlue, 3);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     for (int i = 0; i < 3; ++i) {
@@ -78,9 +79,9 @@ void Form3::createControls()
                                           platform::designFont(gothic, 20.25), rowBlue, lightYellow, Qt::AlignRight });
     }
     for (int i = 0; i < 3; ++i) {
-        Label6[i] = platform::makeLabel(this, QStringLiteral("Label6(%1)").arg(i),
-                                        { QRect(168, rowTops[i], 153, 33), QString(),
-                                          platform::designFont(gothic, 20.25), black, lightYellow });
+        Label6[i] = platform::makeLabel(
+            this, QStringLiteral("Label6(%1)").arg(i),
+            { QRect(168, rowTops[i], 153, 33), QString(), platform::designFont(gothic, 20.25), black, lightYellow });
     }
     Label7 = platform::makeLabel(this, QStringLiteral("Label7"),
                                  { QRect(16, 8, 217, 25), QStringLiteral("Quickpair ランキング"),
@@ -106,7 +107,8 @@ void Form3::FormLoad(qint16 tokuten)
     const std::optional<int> row = rowEntered(table, tokuten);
     if (row) {
         // Asked before this window is visible, so the box stands over the main window.
-        const QString typed = services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair"));
+        const QString typed =
+            services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair"));
         // The row shows the name as the file will hold it.
         table.rankNames[candidateSlot] = storableName(typed);
     }

@@ -62,18 +62,28 @@ QByteArray scoreLine(const std::optional<qint16> &score)
 char16_t windowsForm(char16_t c)
 {
     switch (c) {
-    case u'\u301C': return u'\uFF5E'; // wave dash -> fullwidth tilde
-    case u'\u2212': return u'\uFF0D'; // minus sign -> fullwidth hyphen-minus
-    case u'\u2016': return u'\u2225'; // double vertical line -> parallel to
-    case u'\u00A2': return u'\uFFE0'; // cent sign
-    case u'\u00A3': return u'\uFFE1'; // pound sign
-    case u'\u00AC': return u'\uFFE2'; // not sign
-    case u'\u2014': return u'\u2015'; // em dash -> horizontal bar
+    case u'\u301C':
+        return u'\uFF5E'; // wave dash -> fullwidth tilde
+    case u'\u2212':
+        return u'\uFF0D'; // minus sign -> fullwidth hyphen-minus
+    case u'\u2016':
+        return u'\u2225'; // double vertical line -> parallel to
+    case u'\u00A2':
+        return u'\uFFE0'; // cent sign
+    case u'\u00A3':
+        return u'\uFFE1'; // pound sign
+    case u'\u00AC':
+        return u'\uFFE2'; // not sign
+    case u'\u2014':
+        return u'\u2015'; // em dash -> horizontal bar
     // A Japanese keyboard's yen and overline keys: CP932 keeps them at the ASCII codes of
     // backslash and tilde, as Windows stores them.
-    case u'\u00A5': return u'\\';
-    case u'\u203E': return u'~';
-    default: return c;
+    case u'\u00A5':
+        return u'\\';
+    case u'\u203E':
+        return u'~';
+    default:
+        return c;
     }
 }
 
@@ -145,7 +155,8 @@ QString storableName(const QString &typed)
     stored.reserve(mapped.size());
     for (qsizetype i = 0; i < mapped.size(); ++i) {
         // A character beyond the first plane is one code point in two units, tested whole.
-        const qsizetype units = mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate() ? 2 : 1;
+        const qsizetype units =
+            mapped[i].isHighSurrogate() && i + 1 < mapped.size() && mapped[i + 1].isLowSurrogate() ? 2 : 1;
         const QString character = mapped.mid(i, units);
         stored += cp932Stores(character) ? character : QStringLiteral("?");
         i += units - 1;

@@ -47,28 +47,32 @@ private slots:
         QTest::addColumn<QByteArray>("saved"); // also the rows shown
         const QByteArray full(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nc\r\n"), one(" 5 \r\na\r\n");
         QTest::newRow("tie") << full << 20 << 0 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nnew\r\n 20 \r\nb\r\n");
-        QTest::newRow("row 3, close") << full << 10 << -1 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nnew\r\n");
+        QTest::newRow("row 3, close") << full << 10 << -1 << "new"
+                                      << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 10 \r\nnew\r\n");
         QTest::newRow("best, Escape") << full << 31 << int(Qt::Key_Escape) << "new"
                                       << QByteArray(" 31 \r\nnew\r\n 30 \r\na\r\n 20 \r\nb\r\n");
         // Back rewrites the file even when nothing changed, in the form the game writes.
-        QTest::newRow("out, Enter") << QByteArray("30\r\na\r\n20\r\nb\r\n10\r\nc\r\n") << 9 << int(Qt::Key_Return) << QString()
-                                    << full;
+        QTest::newRow("out, Enter") << QByteArray("30\r\na\r\n20\r\nb\r\n10\r\nc\r\n") << 9 << int(Qt::Key_Return)
+                                    << QString() << full;
         // OK on an empty field, like Cancel, enters the row with an empty name.
-        QTest::newRow("0, Space") << QByteArray() << 0 << int(Qt::Key_Space) << "" << QByteArray(" 0 \r\n\r\n\r\n\r\n\r\n\r\n");
+        QTest::newRow("0, Space") << QByteArray() << 0 << int(Qt::Key_Space) << ""
+                                  << QByteArray(" 0 \r\n\r\n\r\n\r\n\r\n\r\n");
         // An empty score counts as 0.
         QTest::newRow("empty rows") << one << 3 << 0 << "new" << one + " 3 \r\nnew\r\n\r\n\r\n";
         QTest::newRow("below empty") << one << -1 << 0 << QString() << one + "\r\n\r\n\r\n\r\n";
         QTest::newRow("negatives") << QByteArray("-2 \r\na\r\n-4 \r\nb\r\n-6 \r\nc\r\n") << -4 << 0 << "new"
                                    << QByteArray("-2 \r\na\r\n-4 \r\nnew\r\n-4 \r\nb\r\n");
         // A fourth pair in the file never takes the place of the round.
-        QTest::newRow("4 pairs") << full + " 9 \r\nd\r\n" << 15 << 0 << "new"
-                                 << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 15 \r\nnew\r\n");
+        QTest::newRow("4 pairs") << full + " 9 \r\nd\r\n"
+                                 << 15 << 0 << "new" << QByteArray(" 30 \r\na\r\n 20 \r\nb\r\n 15 \r\nnew\r\n");
         // Blanks, widths and markup are kept as typed and shown as text; an emoji CP932 lacks is one "?".
         QTest::newRow("as typed") << QByteArray() << 1 << 0 << QString::fromUtf8("  <b>Ｔ</b>\U0001F600 ｶ ")
                                   << QByteArray(" 1 \r\n  <b>\x82\x73</b>? \xb6 \r\n\r\n\r\n\r\n\r\n");
         // A name holding bytes CP932 has no character for is written back as it was read.
         const QByteArray odd("bad\x80\xa0\xfd\xfe\xffname\x82");
-        QTest::newRow("odd bytes") << " 30 \r\n" + odd + "\r\n" << 31 << 0 << "new" << " 31 \r\nnew\r\n 30 \r\n" + odd + "\r\n\r\n\r\n";
+        QTest::newRow("odd bytes") << " 30 \r\n" + odd + "\r\n"
+                                   << 31 << 0 << "new"
+                                   << " 31 \r\nnew\r\n 30 \r\n" + odd + "\r\n\r\n\r\n";
     }
     // However the player leaves it, the window saves the round ranked into the stored rows, ties
     // above, and shows the rows saved. The name is asked once, only when the score enters, over
@@ -91,12 +95,14 @@ private slots:
         ranking::decodeRankingFile(saved, rows);
         QStringList shown{ QString::number(score) };
         for (int i = 0; i < 3; ++i)
-            shown << QString("１２３").at(i) << ranking::scoreText(rows.rankScores[i]) << rows.rankNames[i].value_or("");
+            shown << QString("１２３").at(i) << ranking::scoreText(rows.rankScores[i])
+                  << rows.rankNames[i].value_or("");
         QCOMPARE(view, shown << "");
         QCOMPARE(at(g.filePath), saved);
         const QString prompt("おめでとう！名前を入力してください|Quickpair|Form1");
         QCOMPARE(g.services.asked, typed.isNull() ? QStringList() : QStringList(prompt));
-        QCOMPARE(QDir(g.folder.path()).entryList(QDir::Files) + g.services.errors, QStringList({ "quip.ini", "quip.ini.BzTcZu" }));
+        QCOMPARE(QDir(g.folder.path()).entryList(QDir::Files) + g.services.errors,
+                 QStringList({ "quip.ini", "quip.ini.BzTcZu" }));
     }
 
     void fileFaultsLoseNothing_data()
@@ -107,7 +113,8 @@ private slots:
         QTest::addColumn<QString>("told"); // what the player is told after the file's name
         QTest::addColumn<bool>("saved"); // else quip.ini and its lock stay as they were
         const Fault none = [](Game &) {};
-        const QString unread(" を読み込めませんでした。\n今回の記録は保存されません。"), unsaved(" に保存できませんでした。");
+        const QString unread(" を読み込めませんでした。\n今回の記録は保存されません。"),
+            unsaved(" に保存できませんでした。");
         const Fault folder = [](Game &g) { QVERIFY(QFile::remove(g.filePath) && QDir().mkdir(g.filePath)); };
         QTest::newRow("folder") << -1LL << folder << none << unread << false;
         QTest::newRow("pipe") << -1LL << pipe("", false) << none << unread << false;
@@ -158,7 +165,7 @@ private slots:
         if (room >= 0) {
             QVERIFY(write(g.folder.filePath("spare"), QByteArray(room, 'x')));
             QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-            while (filler.write(QByteArray(4096, 'x')) == 4096) { }
+            while (filler.write(QByteArray(4096, 'x')) == 4096) {}
             QVERIFY(QFile::remove(g.folder.filePath("spare")));
         }
         before(g);
@@ -217,7 +224,8 @@ private slots:
         Game &g = *game;
         const QString beside = g.services.files.fallback = g.folder.filePath("beside.ini");
         QVERIFY(QDir().mkdir(beside));
-        g.services.names << "first" << "mine";
+        g.services.names << "first"
+                         << "mine";
         g.playTo(5);
         g.finish();
         const QString told = " を読み込めませんでした。";

@@ -35,7 +35,8 @@ private slots:
         }
         QString counted; // digits 0 to 9, then numbers out of range
         QDebug(&counted) << counts;
-        QVERIFY2(*std::min_element(counts.begin(), counts.end() - 1) > 1700 && *std::max_element(counts.begin(), counts.end()) < 2300 && !counts[10],
+        QVERIFY2(*std::min_element(counts.begin(), counts.end() - 1) > 1700
+                     && *std::max_element(counts.begin(), counts.end()) < 2300 && !counts[10],
                  qPrintable(counted));
         QVERIFY(same < 20000);
         const double before = first.clockSeconds();
@@ -51,7 +52,8 @@ private slots:
     void rankingFileLiesWhereThePlayerCanWrite()
     {
         const platform::RankingFiles portable = platform::rankingFiles("/p/qp", true, "/p/.local/share/Quickpair");
-        const platform::RankingFiles installed = platform::rankingFiles("/usr/games", false, "/p/.local/share/Quickpair");
+        const platform::RankingFiles installed =
+            platform::rankingFiles("/usr/games", false, "/p/.local/share/Quickpair");
         QCOMPARE(QStringList({ portable.file, portable.fallback, installed.file, installed.fallback }),
                  QStringList({ "/p/qp/quip.ini", "", "/p/.local/share/Quickpair/quip.ini", "/usr/games/quip.ini" }));
         QTemporaryDir dir;
@@ -73,9 +75,12 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("out"); // the start of what it prints on standard output
         QTest::addColumn<QString>("error"); // and on standard error
-        QTest::newRow("version") << "--version" << 0 << "Quickpair 1.0\n" << "";
-        QTest::newRow("help") << "--help" << 0 << "Usage: " << "";
-        QTest::newRow("mistyped") << "--no-such-option" << 1 << "" << "Quickpair: Unknown option 'no-such-option'.";
+        QTest::newRow("version") << "--version" << 0 << "Quickpair 1.0\n"
+                                 << "";
+        QTest::newRow("help") << "--help" << 0 << "Usage: "
+                              << "";
+        QTest::newRow("mistyped") << "--no-such-option" << 1 << ""
+                                  << "Quickpair: Unknown option 'no-such-option'.";
     }
     // --version and --help answer at once and a mistyped option is refused, all before anything
     // needs a display: without one, Qt would abort the program.
@@ -108,7 +113,9 @@ private slots:
         for (const char *family : { "ＭＳ ゴシック", "ＭＳ 明朝", "Arial", "Comic Sans MS" })
             families << QFontInfo(QFont(family)).family();
         QCOMPARE(families, QStringList({ "IPAGothic", "IPAMincho", "Liberation Sans", "Comic Neue" }));
-        const auto cancel = [] { return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(); };
+        const auto cancel = [] {
+            return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
+        };
         QTemporaryDir empty;
         QVERIFY(!platform::installQtTranslations(empty.path()));
         const QString english = cancel();

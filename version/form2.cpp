@@ -23,8 +23,9 @@ const QSize clientSize(263, 160);
 } // namespace
 
 Form2::Form2(platform::Services &services, QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                  | Qt::WindowCloseButtonHint)
 {
     createControls();
     // Load: the version is read from the program every time the window is created.
@@ -45,15 +46,15 @@ void Form2::createControls()
     const QFont windowFont = QApplication::font();
 
     // Created back to front: a later sibling is drawn over an earlier one.
-    Label1 = platform::makeLabel(this, QStringLiteral("Label1"),
-                                 { QRect(88, 16, 153, 33), QStringLiteral("Quickpair"),
-                                   platform::designFont(gothic, 24), productBlue, white });
+    Label1 = platform::makeLabel(
+        this, QStringLiteral("Label1"),
+        { QRect(88, 16, 153, 33), QStringLiteral("Quickpair"), platform::designFont(gothic, 24), productBlue, white });
     const QString licence = QStringLiteral("MIT ライセンスで配布しています。");
     Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
                                  { QRect(8, 136, 241, 17), licence, windowFont, defaultText, white });
-    Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
-                                 { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12),
-                                   defaultText, white });
+    Label3 = platform::makeLabel(
+        this, QStringLiteral("Label3"),
+        { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12), defaultText, white });
     Label4 = platform::makeLabel(this, QStringLiteral("Label4"),
                                  { QRect(8, 96, 145, 17), QStringLiteral("開発チーム 2026"),
                                    platform::designFont(gothic, 14.25), defaultText, white });
@@ -65,9 +66,9 @@ void Form2::createControls()
     Line1->setAttribute(Qt::WA_TransparentForMouseEvents);
     platform::setBackground(Line1, ruleTeal);
 
-    Label5 = platform::makeLabel(this, QStringLiteral("Label5"),
-                                 { QRect(8, 120, 177, 17), QStringLiteral("example.org/quickpair"), windowFont,
-                                   defaultText, white });
+    Label5 = platform::makeLabel(
+        this, QStringLiteral("Label5"),
+        { QRect(8, 120, 177, 17), QStringLiteral("example.org/quickpair"), windowFont, defaultText, white });
 
     // The 32 x 32 icon inside a sunken border of 2 pixels on each side.
     picIcon = new QLabel(this);

@@ -123,7 +123,8 @@ struct Game {
         QMetaObject::invokeMethod(form.get(), "mnuStartClick");
         for (int i = 0; i < keys; ++i) {
             const bool up = score > 0;
-            QTest::keyClick(form.get(), i < tens ? (up ? Qt::Key_Up : Qt::Key_Down) : (up ? Qt::Key_Left : Qt::Key_Right));
+            QTest::keyClick(form.get(),
+                            i < tens ? (up ? Qt::Key_Up : Qt::Key_Down) : (up ? Qt::Key_Left : Qt::Key_Right));
         }
     }
 
