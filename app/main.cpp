@@ -41,7 +41,9 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Quickpair"));
     const QString version = QStringLiteral("%1.%2").arg(QUICKPAIR_VERSION_MAJOR).arg(QUICKPAIR_VERSION_MINOR);
     QCoreApplication::setApplicationVersion(version);
-    answerCommandLine(argc, argv);
+    // Most starts have no arguments: they skip the parser and its cost of about a millisecond.
+    if (argc > 1)
+        answerCommandLine(argc, argv);
 
     // A global menu bar (Plasma, Unity) would take the menu out of the window and drop its items,
     // none of which has a submenu: the menu bar stays in the window.
