@@ -101,6 +101,11 @@ private slots:
         const QRect screen = g.form->screen()->availableGeometry();
         QVERIFY((g.form->frameGeometry().center() - screen.center()).manhattanLength() <= 4);
         QCOMPARE(g.services.seedCalls, 1);
+        // The black client area shows whole below the menu bar, the bar waiting hidden for a round.
+        QWidget *client = g.form->centralWidget();
+        QCOMPARE(client->mapTo(g.form.get(), QPoint(0, client->height())).y(), g.form->height());
+        QCOMPARE(g.form->grab().toImage().pixelColor(client->mapTo(g.form.get(), QPoint(2, 2))), QColor(Qt::black));
+        QVERIFY(!g.form->findChild<QProgressBar *>()->isVisible());
         const QImage digit = g.form->findChild<QLabel *>("Label1")->grab().toImage();
         int yellowRows = 0;
         for (int y = 0; y < digit.height(); ++y) {
