@@ -18,8 +18,8 @@
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
-    // Every digit comes about equally often, none is ever 10, and two runs deal different pairs;
-    // the clock counts seconds.
+    // Skewed digits, a digit of 10, every run dealing the same pairs, or a clock in other units:
+    // every digit comes about equally often, two runs differ, and the clock counts seconds.
     void randomNumbersAreUniformAndDifferEachRun()
     {
         platform::SystemServices first, second;
@@ -82,8 +82,8 @@ private slots:
         QTest::newRow("mistyped") << "--no-such-option" << 1 << ""
                                   << "Quickpair: Unknown option 'no-such-option'.";
     }
-    // --version and --help answer at once and a mistyped option is refused, all before anything
-    // needs a display: without one, Qt would abort the program.
+    // The program aborting without a display, or ignoring its options: --version and --help
+    // answer at once and a mistyped option is refused, before anything needs a display.
     void commandLineAnswersWithoutADisplay()
     {
         QFETCH(QString, option);
@@ -103,9 +103,9 @@ private slots:
         QCOMPARE(program.readAllStandardError().left(error.size()), error.toUtf8());
     }
 
-    // The Windows fonts the windows ask for come out as installed free fonts with their metrics,
-    // and the Japanese ones with kana and kanji. Where Qt's Japanese translations are missing
-    // the buttons stay English; installed (scripts/setup does), they say キャンセル.
+    // Captions in a font without kana and kanji, or English buttons: the Windows fonts the
+    // windows ask for come out as installed free fonts with their metrics, and with Qt's Japanese
+    // translations installed (scripts/setup does) the buttons say キャンセル.
     void fontsAndButtonsSuitJapanese()
     {
         platform::installFontSubstitutes();

@@ -15,8 +15,8 @@ using namespace ranking;
 class TestRules : public QObject {
     Q_OBJECT
 private slots:
-    // Classifying every pair, digits from random numbers, the round's progress, the version's
-    // text, and a score that never wraps round: one that would leave -32768..32767 stays.
+    // A pair put in the wrong category, a digit of 10, a bar beyond its ends, a padded version,
+    // or a score that wraps round: one that would leave -32768..32767 stays as it is.
     void pairsDigitsProgressVersionAndScoreRange()
     {
         QList<int> kinds(5);
@@ -74,7 +74,9 @@ private slots:
             " 1 \r\n\x87\x40\x81\x60\xb6\xc0\xfb\xfc\r\n 2 \r\n\x83\x5c\x95\x5c\x83\x7c\r\n 1 \r\n\r\n");
         QTest::newRow("Japanese names") << japanese << japanese;
     }
-    // Every slot the file does not supply keeps what it held, the candidate in slot 3 above all.
+    // A file from another program or an old copy read wrongly, or a row it does not supply
+    // overwritten (the candidate in slot 3 above all): what is read is written back in the
+    // game's own form, and every slot the file does not supply keeps what it held.
     void readsWhatTheFileSuppliesAndWritesItBack()
     {
         QFETCH(QByteArray, file);
@@ -108,8 +110,9 @@ private slots:
         QTest::newRow("line ends and controls")
             << QString::fromUtf16(u"a\r\nb\tc\x01\u0085d\u2028") << QStringLiteral("a  b c  d?");
     }
-    // What is stored is what a row shows: a name that CP932 cannot hold whole, or that would
-    // split the file's lines, is stored as near to the typed one as CP932 allows.
+    // A typed name stored as "FC FC" or split over the file's lines, or a row showing other
+    // than the file holds: a name that CP932 cannot hold whole is stored as near to the typed
+    // one as CP932 allows, and what is stored is what a row shows.
     void namesAreStoredAsCp932HoldsThem()
     {
         QFETCH(QString, typed);
