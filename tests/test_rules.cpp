@@ -103,8 +103,8 @@ private slots:
             << QString::fromUtf16(u"\uFF5E\uFF0D\u2225\uFFE0\uFFE1\uFFE2\u2015\\~");
         const QString own = QStringLiteral(" ①～ｶﾀｶﾅ髙 <b>\"0\"</b>& ");
         QTest::newRow("CP932's own, markup, blanks") << own << own;
-        // An emoji is one character in two UTF-16 units: it becomes one "?".
-        QTest::newRow("not in CP932") << QString::fromUtf16(u"A\U0001F600B\uD55C") << QStringLiteral("A?B?");
+        // An emoji is one character in two UTF-16 units, also at the very end: it becomes one "?".
+        QTest::newRow("not in CP932") << QString::fromUtf16(u"A\uD55CB\U0001F600") << QStringLiteral("A?B?");
         // Alone, whole, and at the very end.
         QTest::newRow("surrogates") << QString::fromUtf16(u"\xD83D-\xDE00\U0001F600\xD83D") << QStringLiteral("?-???");
         QTest::newRow("line ends and controls")
