@@ -5,18 +5,16 @@
 // in a folder of the test's own: plays rounds with real key presses and ends them through the
 // ranking window as a player would.
 
+#include "files.h"
 #include "form1.h"
 #include "services.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <sys/stat.h>
 
 class FakeServices : public platform::Services {
 public:
@@ -66,25 +64,6 @@ inline QString leave(QWidget *window, int key)
     else
         window->close();
     return window->isVisible() && window->close() ? "still open" : "";
-}
-
-// What lies at the path: a regular file's bytes, or what else is there. Never opens anything
-// else, so a pipe cannot block the test.
-inline QByteArray at(const QString &path)
-{
-    struct stat status {};
-    if (::lstat(QFile::encodeName(path), &status) != 0)
-        return "(nothing)";
-    if (!S_ISREG(status.st_mode))
-        return S_ISLNK(status.st_mode) ? "(link)" : S_ISFIFO(status.st_mode) ? "(pipe)" : "(other)";
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : "(unreadable)";
-}
-
-inline bool write(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 struct Game {
