@@ -21,7 +21,7 @@ public:
     double now = 1000; // an arbitrary start: the clock is not since midnight
     QList<float> randoms; // consumed in order; 0 once used up
     QStringList names; // answers of the input box in order; none left is Cancel
-    QStringList asked; // each input box's prompt, title and parent
+    QStringList asked; // the window each input box stood over
     QStringList errors;
     platform::RankingFiles files;
     platform::Version version{ 1, 0 };
@@ -30,9 +30,9 @@ public:
     double clockSeconds() override { return now; }
     void seedRandom() override { ++seedCalls; }
     float nextRandom() override { return randoms.isEmpty() ? 0.0f : randoms.takeFirst(); }
-    QString inputBox(QWidget *parent, const QString &prompt, const QString &title) override
+    QString inputBox(QWidget *parent, const QString &, const QString &) override
     {
-        asked << prompt + "|" + title + "|" + (parent ? parent->objectName() : "");
+        asked << (parent ? parent->objectName() : "");
         return names.isEmpty() ? QString() : names.takeFirst();
     }
     void showError(QWidget *, const QString &text) override { errors << text; }
@@ -109,15 +109,15 @@ struct Game {
 
     // Ends the round at its tick `later` seconds on; `inside` runs while the ranking window is
     // open, which is then left as `leave` does. What the window showed: the round's score, then
-    // each row's rank, score and name (marked where a name is not shown as plain text), and
-    // "still open" where the way out did not close it.
+    // each row's score and name (marked where a name is not shown as plain text), and "still
+    // open" where the way out did not close it.
     QStringList finish(int key = 0, std::function<void(QWidget *)> inside = {}, double later = 31)
     {
         QStringList view;
         whenModalShows([&](QWidget *window) {
             view << window->findChild<QLabel *>("Label1")->text();
             for (int row = 0; row < 3; ++row) {
-                for (const char *column : { "Label4(%1)", "Label5(%1)", "Label6(%1)" }) {
+                for (const char *column : { "Label5(%1)", "Label6(%1)" }) {
                     const QLabel *label = window->findChild<QLabel *>(QString(column).arg(row));
                     view << (label->textFormat() == Qt::PlainText ? "" : "rich text: ") + label->text();
                 }
