@@ -12,59 +12,56 @@
 set -u
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-for tool in dpkg-deb:dpkg desktop-file-validate:desktop-file-utils appstreamcli:appstream lintian:lintian; do
-    command -v "${tool%:*}" >/dev/null || { echo "SKIP: needs ${tool#*:}"; exit 77; }
+die() { echo "FAIL: $*"; exit 1; }
+for tool in dpkg-deb desktop-file-validate appstreamcli lintian; do
+    command -v $tool >/dev/null || { echo "SKIP: needs $tool (scripts/setup --tests installs it)"; exit 77; }
 done
-build=$1 out=$2 id=$3 version=$4
-rm -rf "$out"
-cmake --install "$build" --prefix "$out/prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+build=$(realpath "$1") id=$3 version=$4 source=$(realpath "$(dirname "$0")/..")
+# Everything this check makes lies in OUTPUT_DIR, made anew.
+rm -rf "$2" && mkdir -p "$2" && cd "$2" || die "no $2"
+cmake --install "$build" --prefix prefix >/dev/null || die "cmake --install"
 # package SOURCE TREE [CMAKE_OPTION...]: the package as a release is made, whatever this build's type
 # (the sanitizers' too).
 package() {
     cmake -S "$1" -B "$2" -DCMAKE_BUILD_TYPE=Release -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${@:3}" >/dev/null &&
         cmake --build "$2" --parallel 2 --target quickpair quickpair_icons quickpair_docs >/dev/null &&
-        cpack --config "$2/CPackConfig.cmake" -G DEB -B "$2" >/dev/null || { echo "FAIL: package in $2"; exit 1; }
+        (cd "$2" && cpack >/dev/null) || die "package in $2"
 }
 # Twice, in two folders, the second time from the sources seen through another path, as a packager
 # builds it: without the tests, and so without Qt Test.
-package "$(dirname "$0")/.." "$out/release"
-ln -s "$(realpath "$(dirname "$0")/..")" "$out/source" && package "$out/source" "$out/release-again" \
-    -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON
-[ ! -e "$out/release-again/tests" ] || fail "tests without BUILD_TESTING"
-deb=$(ls "$out"/release/quickpair_*.deb) && dpkg-deb -x "$deb" "$out/package" || { echo "FAIL: no package"; exit 1; }
-cmp "$deb" "$out"/release-again/quickpair_*.deb || fail "two builds differ"
+package "$source" release
+ln -s "$source" source && package source again -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON
+[ ! -e again/tests ] || fail "tests without BUILD_TESTING"
+deb=$(realpath release/quickpair_*.deb) && dpkg-deb -x "$deb" package || die "no package"
+cmp "$deb" again/quickpair_*.deb || fail "two builds differ"
 share=("applications/$id.desktop" "metainfo/$id.metainfo.xml" man/man6/quickpair.6.gz)
-for size in "${@:5}"; do share+=("icons/hicolor/${size}x${size}/apps/$id.png"); done
+for size in "${@:5}"; do
+    share+=("icons/hicolor/${size}x${size}/apps/$id.png")
+    # A PNG's width and height are big-endian from byte 16.
+    [ "$(od -An -tu4 --endian=big -j16 -N8 "package/usr/share/${share[-1]}" | xargs)" = "$size $size" ] \
+        || fail "icon $size"
+done
 
 # layout FOLDER PROGRAM SHARE EXEC EXTRA_FILE...: exactly these files (no build tools, libraries
 # or test programs), the program executable, and a valid desktop entry that starts it so.
 layout() {
-    local root=$out/$1 entry=$out/$1/$3${share[0]}
-    diff <(printf '%s\n' "$2" "${share[@]/#/$3}" "${@:5}" | sort) <(cd "$root" && find . -type f | sed 's|^\./||' | sort) \
+    diff <(printf '%s\n' "$2" "${share[@]/#/$3}" "${@:5}" | sort) <(find "$1" -type f -printf '%P\n' | sort) \
         || fail "$1 holds other files"
-    [ -x "$root/$2" ] || fail "$1/$2 not executable"
-    grep -qx "Exec=$4" "$entry" || fail "$1: Exec is not $4"
-    desktop-file-validate "$entry" || fail "$1: desktop-file-validate"
+    [ -x "$1/$2" ] || fail "$1/$2 not executable"
+    grep -qx "Exec=$4" "$1/$3${share[0]}" || fail "$1: Exec is not $4"
+    desktop-file-validate "$1/$3${share[0]}" || fail "$1: desktop-file-validate"
 }
 layout prefix bin/quickpair share/ quickpair
 layout package usr/games/quickpair usr/share/ /usr/games/quickpair usr/share/doc/quickpair/{copyright,changelog.gz}
-for size in "${@:5}"; do
-    # A PNG's width and height are big-endian from byte 16.
-    [ "$(od -An -tu4 --endian=big -j16 -N8 "$out/package/usr/share/icons/hicolor/${size}x${size}/apps/$id.png" | xargs)" = "$size $size" ] \
-        || fail "icon $size"
-done
-appstreamcli validate --no-net "$out/package/usr/share/${share[1]}" || fail "appstreamcli validate"
-grep -m1 -o '<release version="[^"]*"' "$out/package/usr/share/${share[1]}" | grep -qF "\"$version\"" \
-    || fail "metainfo release"
+cd package/usr || die "no usr"
+appstreamcli validate --no-net "share/${share[1]}" || fail "appstreamcli validate"
+# The newest release, named first, is this version.
+grep -m1 '<release ' "share/${share[1]}" | grep -qF "version=\"$version\"" || fail "metainfo release"
 # Debian's hardening: immediate binding, read-only relocations and the stack protector.
-exe=$out/package/usr/games/quickpair
-readelf -d "$exe" | grep -q 'FLAGS_1.*NOW' && readelf -l "$exe" | grep -q GNU_RELRO \
-    && readelf -W --dyn-syms "$exe" | grep -q __stack_chk_fail || fail "hardening"
+readelf -d games/quickpair | grep -q 'FLAGS_1.*NOW' && readelf -l games/quickpair | grep -q GNU_RELRO \
+    && readelf -W --dyn-syms games/quickpair | grep -q __stack_chk_fail || fail "hardening"
 dpkg-deb -f "$deb" Recommends | grep -qw qt6-wayland || fail "Recommends"
-gzip -dc "$out/package/usr/share/doc/quickpair/changelog.gz" | head -n 1 | grep -qF "quickpair ($version)" \
-    || fail "changelog version"
+zcat share/doc/quickpair/changelog.gz | head -n 1 | grep -qF "quickpair ($version)" || fail "changelog version"
 # Informational tags (I:) are shown and may stay; errors and warnings may not.
-report=$(lintian --display-info "$deb" 2>&1) || fail "lintian exited with $?"
-echo "$report"
-! grep -q '^[EW]: ' <<<"$report" || fail "lintian"
+lintian --display-info --fail-on error,warning "$deb" || fail "lintian"
 [ "$failures" -eq 0 ] && echo OK

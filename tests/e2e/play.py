@@ -7,15 +7,21 @@
 # the window and its class is the desktop entry's. A round on the real clock ends at 0 with the name
 # box, the name is typed, 戻る saves the file byte for byte, and Alt+X quits. On Wayland the window
 # is drawn and carries the entry's id. Skipped (77) where a tool is missing.
-import os, re, shutil, subprocess, sys, tempfile, time
+import os, pathlib, re, shutil, subprocess as sp, sys, tempfile, time
 
-ENTRY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../data/org.example.Quickpair.desktop.in")
+ID = "org.example.Quickpair"
+ENTRY = pathlib.Path(__file__).parents[2].joinpath(f"data/{ID}.desktop.in").read_text()
+# 30 山田太郎, -5 髙橋① (an IBM extension and an NEC special character) and -9 ｱﾘｽ～－ (half-width
+# katakana, CP932's ～ and －): the round's 0 enters as row 2 and pushes -9 out.
+TOP, NEC = b" 30 \r\n\x8eR\x93c\x91\xbe\x98Y\r\n", b"-5 \r\n\xfb\xfc\x8b\xb4\x87@\r\n"
+SEEDED, EXPECTED = TOP + NEC + b"-9 \r\n\xb1\xd8\xbd\x81`\x81|\r\n", TOP + b" 0 \r\nBob\r\n" + NEC
+# Every process this script starts, ended when it ends.
+started = []
 
-# 30 山田太郎, -5 髙橋① (an IBM extension and an NEC special character) and -9 in half-width
-# katakana with CP932's ～ and －: the round's 0 enters as row 2 and pushes -9 out.
-ROW_30, ROW_MINUS_5 = b" 30 \r\n\x8e\x52\x93\x63\x91\xbe\x98\x59\r\n", b"-5 \r\n\xfb\xfc\x8b\xb4\x87\x40\r\n"
-SEEDED = ROW_30 + ROW_MINUS_5 + b"-9 \r\n\xb1\xd8\xbd\x81\x60\x81\x7c\r\n"
-EXPECTED = ROW_30 + b" 0 \r\nBob\r\n" + ROW_MINUS_5
+
+def start(*command, **options):
+    started.append(process := sp.Popen(command, **options))
+    return process
 
 
 def need(*tools):
@@ -39,87 +45,82 @@ def wait(condition, timeout):
         time.sleep(0.1)
 
 
-def x11(program, folder):
-    windows = lambda title: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                                           capture_output=True, text=True).stdout.split()
-    xdotool = lambda window, *keys: subprocess.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
-    need("xdotool", "xwininfo", "xprop")
-    with open(os.path.join(folder, "quip.ini"), "wb") as file:
-        file.write(SEEDED)
+def x11(program):
+    need("xdotool", "xprop")
+    windows = lambda title: sp.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                                   capture_output=True).stdout.split()
+    keys = lambda window, *keys: sp.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
+    os.environ["QT_QPA_PLATFORM"] = "xcb"
+    (ini := pathlib.Path("quip.ini")).write_bytes(SEEDED)
     # Where a registrar of global menus owns its name (Plasma, Unity), Qt would move the menu out
     # of the window. This one, in Debian's Python with its D-Bus module, never answers.
-    owner = "import dbus, time; b = dbus.SessionBus(); b.request_name('com.canonical.AppMenu.Registrar'); print(1)"
-    processes = [registrar := subprocess.Popen(["/usr/bin/python3", "-c", owner + "; time.sleep(99)"],
-                                               stdout=subprocess.PIPE, env=os.environ | {"PYTHONUNBUFFERED": "1"})]
-    try:
-        check(registrar.stdout.readline() == b"1\n", "a registrar takes its name")
-        processes.append(game := subprocess.Popen([program], cwd=folder, env=os.environ | {"QT_QPA_PLATFORM": "xcb"}))
-        check(main := wait(lambda: windows("Quickpair"), 20), "the window opens")
-        main = main[0]
-        prop = subprocess.run(["xprop", "-id", main, "WM_CLASS"], capture_output=True, text=True).stdout
-        named = re.findall(r"^StartupWMClass=(.*)$", open(ENTRY).read(), re.M)
-        check(named and re.findall(r'"([^"]*)"', prop)[-1:] == named, f"{prop} is {named}")
-        height = int(re.search(r"Height: (\d+)", subprocess.run(["xwininfo", "-id", main], capture_output=True,
-                                                                  text=True).stdout)[1])
-        check(height > 245 + 15, f"a menu bar in the window, {height} high")
+    # It prints what the bus answers: 1 when the name is its own.
+    registrar = start("/usr/bin/python3", "-c", "import dbus, time; print(dbus.SessionBus().request_name("
+                      "'com.canonical.AppMenu.Registrar'), flush=True); time.sleep(99)", stdout=sp.PIPE)
+    check((answer := registrar.stdout.readline()) == b"1\n", f"a registrar takes its name: {answer}")
+    game = start(program)
+    check(main := wait(lambda: windows("Quickpair"), 20), "the window opens")
+    main = main[0]
+    named = re.search(r"^StartupWMClass=(.*)", ENTRY, re.M)[1]
+    prop = sp.check_output(["xprop", "-id", main, "WM_CLASS"], text=True)
+    check(prop.endswith(f', "{named}"\n'), f"{prop.strip()} ends with the entry's {named}")
+    height = int(re.search(rb"HEIGHT=(\d+)", sp.check_output(["xdotool", "getwindowgeometry", "--shell", main]))[1])
+    check(height > 245 + 15, f"a menu bar in the window, {height} high")
 
-        # Keys that score nothing: the round ends at 0, on the real clock, with the name box.
-        started = time.monotonic()
-        xdotool(main, "key", "--delay", "100", "alt+s", "a", "space", "Return")
-        box = wait(lambda: [w for w in windows("Quickpair") if w != main], 45)
-        elapsed = time.monotonic() - started
-        check(box and 29.5 < elapsed < 35 and game.poll() is None, f"the name box after {elapsed:.1f} s")
-        xdotool(box[0], "type", "--delay", "50", "Bob")
-        xdotool(box[0], "key", "Return")
-        check(ranking := wait(lambda: windows("ランキング"), 10), "the ranking opens")
-        xdotool(ranking[0], "key", "Return")
-        check(wait(lambda: not windows("ランキング"), 10), "戻る closes it")
-        with open(os.path.join(folder, "quip.ini"), "rb") as file:
-            check((saved := file.read()) == EXPECTED, f"quip.ini holds {saved!r}")
-        xdotool(main, "key", "alt+x")
-        check(game.wait(10) == 0, f"Alt+X quits: {game.returncode}")
-    finally:
-        for process in processes:
-            process.kill()
-            process.wait()
+    # Keys that score nothing: the round ends at 0, on the real clock, with the name box.
+    begun = time.monotonic()
+    keys(main, "key", "--delay", "100", "alt+s", "a", "space", "Return")
+    box = wait(lambda: [w for w in windows("Quickpair") if w != main], 45)
+    elapsed = time.monotonic() - begun
+    check(box and 29.5 < elapsed < 35 and game.poll() is None, f"the name box after {elapsed:.1f} s")
+    keys(box[0], "type", "--delay", "50", "Bob")
+    keys(box[0], "key", "Return")
+    check(ranking := wait(lambda: windows("ランキング"), 10), "the ranking opens")
+    keys(ranking[0], "key", "Return")
+    check(wait(lambda: not windows("ランキング"), 10), "戻る closes it")
+    check((saved := ini.read_bytes()) == EXPECTED, f"quip.ini holds {saved!r}")
+    keys(main, "key", "alt+x")
+    check(game.wait(10) == 0, f"Alt+X quits: {game.returncode}")
 
 
-def wayland(program, folder):
+def wayland(program):
     # weston draws with pixman into memory; weston-screenshooter (offered with --debug) saves
     # what it shows. No DISPLAY: no X server to fall back to.
     need("weston", "weston-screenshooter", "stream")
-    os.mkdir(runtime := folder + "/runtime", 0o700)
-    env = {key: value for key, value in os.environ.items() if key != "DISPLAY"} | {
-        "XDG_RUNTIME_DIR": runtime, "WAYLAND_DISPLAY": "quickpair-e2e", "QT_QPA_PLATFORM": "wayland"}
+    # The run's folder (mode 700) serves as the session's runtime folder.
+    os.environ.pop("DISPLAY", None)
+    os.environ.update(XDG_RUNTIME_DIR=os.getcwd(), WAYLAND_DISPLAY="quickpair-e2e", QT_QPA_PLATFORM="wayland")
 
     def drawn():
-        # Whether a screenshot shows a run of exactly 394 black pixels: the client area's top row.
-        shots = tempfile.mkdtemp(dir=folder)  # a folder for this screenshot alone
-        subprocess.run(["weston-screenshooter"], env=env, cwd=shots, capture_output=True, timeout=10)
+        # Whether a screenshot shows a run of exactly 394 black pixels (3 bytes each): the client
+        # area's top row. Each screenshot goes to a folder of its own.
+        shots = tempfile.mkdtemp(dir=".")
+        sp.run(["weston-screenshooter"], cwd=shots, capture_output=True, timeout=10)
         for name in os.listdir(shots):
-            rgb = subprocess.run(["stream", "-map", "rgb", "-storage-type", "char", os.path.join(shots, name), "-"],
-                                 capture_output=True, check=True).stdout
-            return (start := rgb.find(b"\0" * 3 * 394)) > 0 and rgb[start + 3 * 394:start + 3 * 395] != b"\0\0\0"
+            rgb = sp.check_output(["stream", "-map", "rgb", "-storage-type", "char", f"{shots}/{name}", "-"])
+            return re.search(rb"[^\0]\0{1182}(?!\0\0\0)", rgb)
 
-    processes = [subprocess.Popen(["weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--no-config",
-                                   "--socket=quickpair-e2e", "--width=1024", "--height=768"], env=env)]
-    try:
-        check(wait(lambda: os.path.exists(runtime + "/quickpair-e2e"), 10), "weston starts")
-        with open(folder + "/protocol.log", "w+") as log:  # the Wayland requests the game sends
-            processes.append(game := subprocess.Popen([program], cwd=folder, env=env | {"WAYLAND_DEBUG": "client"},
-                                                      stderr=log))
-            check(wait(lambda: game.poll() is not None or drawn(), 20) and game.poll() is None,
-                  f"the window is drawn: {game.poll()}")
-            ids, entry = set(re.findall(r'set_app_id\("([^"]*)"', open(log.name).read())), os.path.basename(ENTRY)
-        check(ids == {entry.removesuffix(".desktop.in")}, f"app id {ids}")
-    finally:
-        for process in processes:
-            process.terminate()
-            process.wait()
+    start("weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--no-config", "--socket=quickpair-e2e")
+    check(wait(lambda: os.path.exists("quickpair-e2e"), 10), "weston starts")
+    # The Wayland requests the game sends go to a file: they would fill a pipe no one reads.
+    log = pathlib.Path("protocol.log")
+    game = start(program, env=os.environ | {"WAYLAND_DEBUG": "client"}, stderr=log.open("w"))
+    check(wait(lambda: game.poll() is not None or drawn(), 20) and game.poll() is None,
+          f"the window is drawn: {game.poll()}")
+    ids = set(re.findall(r'set_app_id\("([^"]*)"', log.read_text()))
+    check(ids == {ID}, f"app id {ids} is {ID}")
 
 
 if __name__ == "__main__":
     # The program keeps its ranking file beside itself; the player's own folders stay untouched.
+    # All the files of a run lie in its folder.
     with tempfile.TemporaryDirectory() as folder:
+        program = shutil.copy(sys.argv[2], folder)
+        os.chdir(folder)
         os.environ["HOME"] = folder
-        {"x11": x11, "wayland": wayland}[sys.argv[1]](shutil.copy(os.path.abspath(sys.argv[2]), folder), folder)
+        try:
+            {"x11": x11, "wayland": wayland}[sys.argv[1]](program)
+        finally:
+            for process in started:
+                process.kill()
+                process.wait()
