@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -68,35 +67,6 @@ private slots:
         QStandardPaths::setTestModeEnabled(true);
         const platform::RankingFiles real = platform::SystemServices().rankingFiles();
         QCOMPARE(real.file + real.fallback, QApplication::applicationDirPath() + "/quip.ini");
-    }
-
-    void commandLineAnswersWithoutADisplay_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("out"); // the start of what it prints on standard output
-        QTest::addColumn<QString>("error"); // and on standard error
-        QTest::newRow("version") << "--version" << 0 << "Quickpair 1.0\n"
-                                 << "";
-        QTest::newRow("mistyped") << "--no-such-option" << 1 << ""
-                                  << "Quickpair: Unknown option 'no-such-option'.";
-    }
-    // The program aborting without a display, or ignoring its options: --version and --help
-    // answer at once and a mistyped option is refused, before anything needs a display.
-    void commandLineAnswersWithoutADisplay()
-    {
-        QFETCH(QString, option);
-        QFETCH(int, exitCode);
-        QFETCH(QString, out);
-        QFETCH(QString, error);
-        QProcess program;
-        program.setProcessEnvironment({}); // no display of any kind
-        program.start(QUICKPAIR_PROGRAM, { option });
-        QVERIFY(program.waitForFinished(10000));
-        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(program.exitCode(), exitCode);
-        QCOMPARE(program.readAllStandardOutput().left(out.size()), out.toUtf8());
-        QCOMPARE(program.readAllStandardError().left(error.size()), error.toUtf8());
     }
 
     // Captions in a font without kana and kanji, or English buttons: the Windows fonts the
