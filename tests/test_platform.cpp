@@ -11,7 +11,6 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -63,10 +62,6 @@ private slots:
         QVERIFY(write(dir.filePath("share/applications/org.example.Quickpair.desktop"), ""));
         for (const QString &folder : { games, dir.filePath("plain/bin"), dir.filePath("missing/bin"), QString() })
             QVERIFY2(!platform::keepsRankingBeside(folder), qPrintable(folder));
-        // This test's own folder is a build folder it may write: a portable copy's.
-        QStandardPaths::setTestModeEnabled(true);
-        const platform::RankingFiles real = platform::SystemServices().rankingFiles();
-        QCOMPARE(real.file + real.fallback, QApplication::applicationDirPath() + "/quip.ini");
     }
 
     // Captions in a font without kana and kanji, or English buttons: the Windows fonts the
@@ -82,11 +77,9 @@ private slots:
         const auto cancel = [] {
             return QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text();
         };
-        QTemporaryDir empty;
-        QVERIFY(!platform::installQtTranslations(empty.path()));
-        const QString english = cancel();
+        QVERIFY(!platform::installQtTranslations(QTemporaryDir().path()));
         QVERIFY(platform::installQtTranslations());
-        QCOMPARE(english + cancel(), QString("Cancelキャンセル"));
+        QCOMPARE(cancel(), QString("キャンセル"));
     }
 };
 
