@@ -2,8 +2,8 @@
 
 // The main window over platform services under the test's control (a clock that moves only
 // when told, scripted random numbers and input-box answers, recorded errors), its ranking file
-// in a folder of the test's own: plays rounds with real key presses and ends them through the
-// ranking window as a player would.
+// in a folder of the test's own, played with real key presses; and how a test meets and leaves
+// the windows the game opens.
 
 #include "files.h"
 #include "form1.h"
@@ -72,9 +72,7 @@ struct Game {
     QString filePath = folder.filePath("quip.ini");
     std::unique_ptr<game::Form1> form;
 
-    Game() { restart(); }
-    // A new run of the program over the same folder.
-    void restart()
+    Game()
     {
         services.files.file = filePath;
         form = std::make_unique<game::Form1>(services);
@@ -90,44 +88,5 @@ struct Game {
             QTest::keyClick(form.get(), Qt::Key(key), modifiers);
         else
             QMetaObject::invokeMethod(form.get(), "mnuStartClick");
-    }
-
-    // Plays a round to the given score: Up on 5 and 5 earns 10, Down costs 10; Left on 2 and 1
-    // earns 1, Right costs 1.
-    void playTo(int score)
-    {
-        const int tens = qAbs(score) / 10, keys = tens + qAbs(score) % 10;
-        for (int i = 0; i < keys; ++i)
-            services.randoms << (i < tens ? 0.55f : 0.25f) << (i < tens ? 0.55f : 0.15f);
-        QMetaObject::invokeMethod(form.get(), "mnuStartClick");
-        for (int i = 0; i < keys; ++i) {
-            const bool up = score > 0;
-            QTest::keyClick(form.get(),
-                            i < tens ? (up ? Qt::Key_Up : Qt::Key_Down) : (up ? Qt::Key_Left : Qt::Key_Right));
-        }
-    }
-
-    // Ends the round at its tick `later` seconds on; `inside` runs while the ranking window is
-    // open, which is then left as `leave` does. What the window showed: the round's score, then
-    // each row's score and name (marked where a name is not shown as plain text), and "still
-    // open" where the way out did not close it.
-    QStringList finish(int key = 0, std::function<void(QWidget *)> inside = {}, double later = 31)
-    {
-        QStringList view;
-        whenModalShows([&](QWidget *window) {
-            view << window->findChild<QLabel *>("Label1")->text();
-            for (int row = 0; row < 3; ++row) {
-                for (const char *column : { "Label5(%1)", "Label6(%1)" }) {
-                    const QLabel *label = window->findChild<QLabel *>(QString(column).arg(row));
-                    view << (label->textFormat() == Qt::PlainText ? "" : "rich text: ") + label->text();
-                }
-            }
-            if (inside)
-                inside(window);
-            view << leave(window, key);
-        });
-        services.now += later;
-        QMetaObject::invokeMethod(form.get(), "Timer1Tick");
-        return view;
     }
 };
