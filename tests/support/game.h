@@ -9,6 +9,7 @@
 #include "form1.h"
 #include "services.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -80,13 +81,13 @@ struct Game {
     }
     QString text(const char *label) const { return form->findChild<QLabel *>(label)->text(); }
 
-    // Presses a key, or with none starts a round; the pair drawn next is the one given.
+    // Presses a key, or with none starts a round from the menu; the pair drawn next is the one given.
     void press(int key, int left = 5, int right = 5, Qt::KeyboardModifiers modifiers = {})
     {
         services.randoms << (left + 0.5f) / 10 << (right + 0.5f) / 10;
         if (key)
             QTest::keyClick(form.get(), Qt::Key(key), modifiers);
         else
-            QMetaObject::invokeMethod(form.get(), "mnuStartClick");
+            form->findChild<QAction *>("mnuStart")->trigger();
     }
 };
