@@ -27,8 +27,8 @@ Fault pipe(const char *suffix)
 }
 
 // Opens the ranking window for a round's score over the main window, as the round's end does,
-// and leaves it as `leave` does. What it showed: each row's score and name (marked where a name is
-// not shown as plain text), and "still open" where the way out did not close it.
+// and leaves it as `leave` does. What it showed: each row's rank, score and name (marked where a
+// name is not shown as plain text), and "still open" where the way out did not close it.
 QStringList rank(Game &g, int score, int key = 0)
 {
     ranking::RankingTable table;
@@ -36,7 +36,7 @@ QStringList rank(Game &g, int score, int key = 0)
     QStringList view;
     whenModalShows([&](QWidget *) {
         for (int row = 0; row < 3; ++row) {
-            for (const char *column : { "Label5(%1)", "Label6(%1)" }) {
+            for (const char *column : { "Label4(%1)", "Label5(%1)", "Label6(%1)" }) {
                 const QLabel *label = window.findChild<QLabel *>(QString(column).arg(row));
                 view << (label->textFormat() == Qt::PlainText ? "" : "rich text: ") + label->text();
             }
@@ -101,7 +101,8 @@ private slots:
         ranking::decodeRankingFile(crlf(saved), rows);
         QStringList shown;
         for (int i = 0; i < 3; ++i)
-            shown << ranking::scoreText(rows.rankScores[i]) << rows.rankNames[i].value_or("");
+            shown << QString("１２３").at(i) << ranking::scoreText(rows.rankScores[i])
+                  << rows.rankNames[i].value_or("");
         QCOMPARE(view, shown << "");
         QCOMPARE(at(g.filePath), crlf(saved));
         QCOMPARE(g.services.asked, typed.isNull() ? QStringList() : QStringList("Form1"));
@@ -209,7 +210,7 @@ private slots:
         QCOMPARE(at(g.filePath), crlf(" 5 |first|||||"));
         QVERIFY(QFile::remove(beside) && QFile::remove(g.filePath) && write(beside, crlf(" 30 |admin| 20 |b|")));
         for (int score : { 25, 1 }) {
-            QCOMPARE(rank(g, score).mid(1, 3), QStringList({ "admin", "25", "mine" }));
+            QCOMPARE(rank(g, score).mid(2, 4), QStringList({ "admin", "２", "25", "mine" }));
             QCOMPARE(at(g.filePath), crlf(" 30 |admin| 25 |mine| 20 |b|"));
             QVERIFY(write(beside, crlf(" 99 |later|")));
         }
