@@ -86,12 +86,17 @@ private slots:
 
     // The menu restarting a round, ending the game or opening a window during a round, a round
     // ended by anything but the clock, or a timer left ticking after it. The load seeds the random
-    // numbers once. The version window is made anew for each showing, so it reads the version
-    // every time; Enter and 戻る close it. After the round, 終了 ends the game.
+    // numbers once, and the black client area is not cut off by the menu bar. The version window
+    // is made anew for each showing, so it reads the version every time; Enter and 戻る close it.
+    // After the round, 終了 ends the game.
     void menusAndTheRealTimer()
     {
         Game &g = *game;
         QCOMPARE(g.services.seedCalls, 1);
+        // The client area shows whole below the menu bar, the bar hidden until the first round.
+        QWidget *client = g.form->centralWidget();
+        QCOMPARE(client->mapTo(g.form.get(), QPoint(0, client->height())).y(), g.form->height());
+        QVERIFY(!g.form->findChild<QProgressBar *>()->isVisible());
         QStringList seen;
         for (int minor : { 0, 1 }) {
             g.services.version = { 1, minor };
