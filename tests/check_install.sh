@@ -2,7 +2,7 @@
 # Installs the build both ways a player gets the game, and checks what the validators cannot:
 #   check_install.sh BUILD_DIR OUTPUT_DIR APP_ID VERSION ICON_SIZE...
 # `cmake --install` into a prefix of its own (the program in bin/, which the menu starts
-# through PATH), and the Debian package cpack builds from two Release trees of its own (the program
+# through PATH), and the Debian package cpack builds from two Release trees (the program
 # in /usr/games, which the menu starts by that path: it need not be on the session's PATH; both
 # packages the same bytes, the program hardened as Debian's are). Each holds exactly its files;
 # the icons have their sizes, and the package's changelog and the program's --version name this
@@ -27,8 +27,13 @@ package() {
         (cd "$2" && cpack >/dev/null) || die "package in $2"
 }
 # Twice, in two folders, the second time from the sources seen through another path, as a packager
-# builds it: without the tests, and so without Qt Test.
-package "$source" release
+# builds it: without the tests, and so without Qt Test. A Release build that runs this check (the
+# suite's) is packed as it stands the first time.
+if grep -qx 'CMAKE_BUILD_TYPE:STRING=Release' "$build/CMakeCache.txt"; then
+    release=$PWD/release && (cd "$build" && cpack -B "$release" >/dev/null) || die "package in $build"
+else
+    package "$source" release
+fi
 ln -s "$source" source && package source again -DBUILD_TESTING=OFF -DCMAKE_DISABLE_FIND_PACKAGE_Qt6Test=ON
 [ ! -e again/tests ] || fail "tests without BUILD_TESTING"
 deb=$(realpath release/quickpair_*.deb) && dpkg-deb -x "$deb" package || die "no package"
