@@ -3,10 +3,10 @@
 #     play.py x11 path/to/quickpair      one round on X11 (Xvfb), played through xdotool
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
 # On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
-# file with CP932 names, with a global menu's registrar on the session bus; its menu bar stays in
-# the window and its class is the desktop entry's. A round on the real clock ends at 0 with the name
-# box, the name is typed, 戻る saves the file byte for byte, and Alt+X quits. On Wayland the window
-# is drawn and carries the entry's id. Skipped (77) where a tool is missing.
+# file with CP932 names, with a global menu's registrar on the session bus, and is given Qt's own
+# -name; its menu bar stays in the window and its class is the desktop entry's. A round on the real
+# clock ends at 0 with the name box, the name is typed, 戻る saves the file byte for byte, and Alt+X
+# quits. On Wayland the window is drawn and carries the entry's id. Skipped (77) where a tool is missing.
 import os, pathlib, re, shutil, subprocess as sp, sys, tempfile, time
 
 ID = "org.example.Quickpair"
@@ -58,12 +58,13 @@ def x11(program):
     registrar = start("/usr/bin/python3", "-c", "import dbus, time; print(dbus.SessionBus().request_name("
                       "'com.canonical.AppMenu.Registrar'), flush=True); time.sleep(99)", stdout=sp.PIPE)
     check((answer := registrar.stdout.readline()) == b"1\n", f"a registrar takes its name: {answer}")
-    game = start(program)
+    # Qt's own options reach Qt: X11's -name names the window's instance.
+    game = start(program, "-name", "qp")
     check(main := wait(lambda: windows("Quickpair"), 20), "the window opens")
     main = main[0]
     named = re.search(r"^StartupWMClass=(.*)", ENTRY, re.M)[1]
     prop = sp.check_output(["xprop", "-id", main, "WM_CLASS"], text=True)
-    check(prop.endswith(f', "{named}"\n'), f"{prop.strip()} ends with the entry's {named}")
+    check(prop.endswith(f' = "qp", "{named}"\n'), f"{prop.strip()}: instance qp, the entry's class {named}")
     height = int(re.search(rb"HEIGHT=(\d+)", sp.check_output(["xdotool", "getwindowgeometry", "--shell", main]))[1])
     check(height > 245 + 15, f"a menu bar in the window, {height} high")
 
