@@ -145,18 +145,16 @@ void Form3::IniRead()
         toldNoConverter = true;
         return;
     }
-    // A missing file is an empty table: the first save creates it.
-    const ReadResult read = readRanking(files.file, table);
-    if (read == ReadResult::Unreadable) {
+    // A missing file is an empty table, at every load: the first save creates it. An installed
+    // copy's first rounds read the rows left beside the program, which the first save carries
+    // into the player's own file.
+    const StoredRead read = readStoredRows(files, table);
+    if (read.file == ReadResult::Unreadable) {
         leaveFileAlone = true;
         tellCannotRead(files.file, true);
-        return;
-    }
-    // An installed copy's first rounds: the rows left beside the program, which the first
-    // save carries into the player's own file.
-    if (read == ReadResult::NoFile && !files.fallback.isEmpty()
-        && readRanking(files.fallback, table) == ReadResult::Unreadable)
+    } else if (read.fallback == ReadResult::Unreadable) {
         tellCannotRead(files.fallback, false);
+    }
 }
 
 void Form3::Iniwrite()
@@ -164,7 +162,7 @@ void Form3::Iniwrite()
     if (leaveFileAlone)
         return;
     RankingTable saved = rowsRead;
-    switch (saveRanking(files.file, saved, entryToSave)) {
+    switch (saveRanking(files, saved, entryToSave)) {
     case SaveResult::Saved:
         // The entry is in the file now: saving again must not add it twice.
         rowsRead = saved;

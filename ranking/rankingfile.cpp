@@ -107,8 +107,10 @@ void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
     for (int slot = 0; slot < storedRows && !reader.atEnd(); ++slot) {
         table.rankScores[slot] = parseScore(reader.next());
         table.nameBytes[slot] = reader.next();
-        // ICU reads a byte that is no CP932 character as U+001A: the row shows "?" for it.
-        QString decoded = decoder.decode(table.nameBytes[slot]);
+        // ICU reads a byte that is no CP932 character as U+001A, and drops a lead byte that ends
+        // its input: after a line end, that byte is read too. The row shows "?" for each.
+        QString decoded = decoder.decode(table.nameBytes[slot] + '\n');
+        decoded.chop(1);
         decoded.replace(QChar(0x1A), QChar::ReplacementCharacter);
         // A line of no characters, also one whose bytes decode to none, is an empty name.
         const QString name = storableName(decoded);

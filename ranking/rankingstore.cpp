@@ -24,6 +24,11 @@ ReadResult readRanking(const QString &path, RankingTable &table)
     const platform::FileContents contents = platform::readRegularFile(path, maxFileBytes);
     switch (contents.status) {
     case platform::FileContents::Missing:
+        for (int slot = 0; slot < storedRows; ++slot) {
+            table.rankScores[slot].reset();
+            table.rankNames[slot].reset();
+            table.nameBytes[slot].clear();
+        }
         return ReadResult::NoFile;
     case platform::FileContents::Unreadable:
         return ReadResult::Unreadable;
@@ -34,9 +39,18 @@ ReadResult readRanking(const QString &path, RankingTable &table)
     return ReadResult::Read;
 }
 
-SaveResult saveRanking(const QString &path, RankingTable &rows, bool withCandidate)
+StoredRead readStoredRows(const platform::RankingFiles &files, RankingTable &table)
 {
-    const QString lockPath = path + QStringLiteral(".lock");
+    StoredRead read;
+    read.file = readRanking(files.file, table);
+    if (read.file == ReadResult::NoFile && !files.fallback.isEmpty())
+        read.fallback = readRanking(files.fallback, table);
+    return read;
+}
+
+SaveResult saveRanking(const platform::RankingFiles &files, RankingTable &rows, bool withCandidate)
+{
+    const QString lockPath = files.file + QStringLiteral(".lock");
     // QLockFile opens a lock it finds to read who holds it: a pipe of that name would block the
     // game for good, and one that looks stale would be deleted. Only a lock file of the game's
     // own kind is used, or the lock is not taken.
@@ -48,13 +62,13 @@ SaveResult saveRanking(const QString &path, RankingTable &rows, bool withCandida
         return SaveResult::Failed;
 
     RankingTable merged = rows;
-    if (readRanking(path, merged) == ReadResult::Unreadable)
+    if (readStoredRows(files, merged).file == ReadResult::Unreadable)
         return SaveResult::Unreadable;
     if (withCandidate) {
         if (const std::optional<int> row = rowEntered(merged, merged.rankScores[candidateSlot].value_or(0)))
             insertCandidate(merged, *row);
     }
-    if (!writeRankingFile(path, merged))
+    if (!writeRankingFile(files.file, merged))
         return SaveResult::Failed;
     rows = merged;
     return SaveResult::Saved;

@@ -4,6 +4,7 @@
 // crash, a full disk nor a second copy of the game loses a row.
 
 #include "rankingtable.h"
+#include "services.h"
 
 #include <QString>
 
@@ -16,8 +17,19 @@ enum class ReadResult {
 };
 
 // Fills slots 0 to 2 from the file at `path`, as far as it supplies rows; every other slot
-// keeps what it holds.
+// keeps what it holds. A missing file empties slots 0 to 2: the rows of a file the player
+// deleted never come back from memory.
 ReadResult readRanking(const QString &path, RankingTable &table);
+
+// What reading the stored rows met: the file, and the fallback where that was read instead.
+struct StoredRead {
+    ReadResult file = ReadResult::NoFile;
+    ReadResult fallback = ReadResult::NoFile;
+};
+
+// Fills slots 0 to 2 with the stored rows: the file's, or while it does not exist, the
+// fallback's (the rows beside an installed program); with neither, the rows are empty.
+StoredRead readStoredRows(const platform::RankingFiles &files, RankingTable &table);
 
 enum class SaveResult {
     Saved, // the file holds `rows`
@@ -25,12 +37,13 @@ enum class SaveResult {
     Failed, // the file could not be locked or written, and holds what it held
 };
 
-// Saves `rows` with the candidate of slot 3 ranked into them when `withCandidate`. Under a lock
-// that every copy of the game takes, the file is read again first and its rows replace those
-// in `rows`, so an entry that another copy saved meanwhile is kept; the candidate is then
+// Saves `rows` to `files.file` with the candidate of slot 3 ranked into them when
+// `withCandidate`. Under a lock that every copy of the game takes, the stored rows are read
+// again first and replace those in `rows`, so an entry that another copy saved meanwhile is
+// kept, and a file deleted meanwhile is an empty table; the candidate is then
 // ranked among them as at load (ties above), and drops out where it no longer makes the top
 // three. When saved, `rows` holds what the file now holds.
-SaveResult saveRanking(const QString &path, RankingTable &rows, bool withCandidate);
+SaveResult saveRanking(const platform::RankingFiles &files, RankingTable &rows, bool withCandidate);
 
 // Replaces the file with the six lines of `rows` in one step: a crash or a full disk leaves
 // the old file or the new one, never a part of either.

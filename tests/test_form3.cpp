@@ -26,36 +26,38 @@ Fault pipe(const char *suffix)
     };
 }
 
-// Opens the ranking window for a round's score over the main window, as the round's end does,
-// and leaves it as `leave` does. What it showed: each row's rank, score and name (marked where a
-// name is not shown as plain text), and "still open" where the way out did not close it.
-QStringList rank(Game &g, int score, int key = 0)
-{
-    ranking::RankingTable table;
-    ranking::Form3 window(g.services, table, qint16(score), g.form.get());
-    QStringList view;
-    whenModalShows([&](QWidget *) {
-        for (int row = 0; row < 3; ++row) {
-            for (const char *column : { "Label4(%1)", "Label5(%1)", "Label6(%1)" }) {
-                const QLabel *label = window.findChild<QLabel *>(QString(column).arg(row));
-                view << (label->textFormat() == Qt::PlainText ? "" : "rich text: ") + label->text();
-            }
-        }
-        view << leave(&window, key);
-    });
-    window.exec();
-    return view;
-}
-
 class TestForm3 : public QObject {
     Q_OBJECT
     std::unique_ptr<Game> game;
     std::unique_ptr<QLockFile> otherCopysLock;
+    ranking::RankingTable table; // kept from one round to the next, as the main window keeps it
+
+    // Opens the ranking window for a round's score over the main window, as the round's end does,
+    // and leaves it as `leave` does. What it showed: each row's rank, score and name (marked where
+    // a name is not shown as plain text), and "still open" where the way out did not close it.
+    QStringList rank(int score, int key = 0)
+    {
+        ranking::Form3 window(game->services, table, qint16(score), game->form.get());
+        QStringList view;
+        whenModalShows([&](QWidget *) {
+            for (int row = 0; row < 3; ++row) {
+                for (const char *column : { "Label4(%1)", "Label5(%1)", "Label6(%1)" }) {
+                    const QLabel *label = window.findChild<QLabel *>(QString(column).arg(row));
+                    view << (label->textFormat() == Qt::PlainText ? "" : "rich text: ") + label->text();
+                }
+            }
+            view << leave(&window, key);
+        });
+        window.exec();
+        return view;
+    }
+
 private slots:
     void init()
     {
         otherCopysLock.reset(); // before its folder goes
         game = std::make_unique<Game>();
+        table = {};
     }
 
     void ranksTheRoundAndSavesTheRows_data()
@@ -64,22 +66,35 @@ private slots:
         QTest::addColumn<int>("score");
         QTest::addColumn<int>("closing"); // the key that leaves the window, 0 for 戻る, -1 for the close button
         QTest::addColumn<QString>("typed"); // the name typed into the box; null where none may be asked
-        QTest::addColumn<QByteArray>("saved"); // also the rows shown
+        QTest::addColumn<QByteArray>("saved");
+        QTest::addColumn<QStringList>("shown"); // score and name of rows 1, 2 and 3
         const QByteArray full(" 30 |a| 20 |b| 10 |c|");
-        QTest::newRow("tie") << full << 20 << 0 << "new" << QByteArray(" 30 |a| 20 |new| 20 |b|");
+        const QStringList fullRows{ "30", "a", "20", "b", "10", "c" };
+        QTest::newRow("tie") << full << 20 << 0 << "new" << QByteArray(" 30 |a| 20 |new| 20 |b|")
+                             << QStringList{ "30", "a", "20", "new", "20", "b" };
         // Back rewrites the file even when nothing changed, in the form the game writes.
-        QTest::newRow("out, Enter") << QByteArray("30|a|20|b|10|c|") << 9 << int(Qt::Key_Return) << QString() << full;
+        QTest::newRow("out, Enter") << QByteArray("30|a|20|b|10|c|") << 9 << int(Qt::Key_Return) << QString() << full
+                                    << fullRows;
         // OK on an empty field, like Cancel, enters the row with an empty name.
-        QTest::newRow("0, Space") << QByteArray() << 0 << int(Qt::Key_Space) << "" << QByteArray(" 0 ||||||");
-        // An empty score counts as 0.
-        QTest::newRow("empty row, close") << QByteArray(" 5 |a| 4 |b|") << 3 << -1 << "new"
-                                          << QByteArray(" 5 |a| 4 |b| 3 |new|");
+        QTest::newRow("0, Space") << QByteArray() << 0 << int(Qt::Key_Space) << "" << QByteArray(" 0 ||||||")
+                                  << QStringList{ "0", "", "", "", "", "" };
+        // An empty score counts as 0: a round above it enters, one below it stays out.
+        QTest::newRow("empty row, close")
+            << QByteArray(" 5 |a| 4 |b|") << 3 << -1 << "new" << QByteArray(" 5 |a| 4 |b| 3 |new|")
+            << QStringList{ "5", "a", "4", "b", "3", "new" };
+        QTest::newRow("below empty") << QByteArray(" 5 |a|") << -1 << 0 << QString() << QByteArray(" 5 |a|||||")
+                                     << QStringList{ "5", "a", "", "", "", "" };
         // Blanks, widths and markup are kept as typed and shown as text.
-        QTest::newRow("as typed, Escape") << QByteArray() << 1 << int(Qt::Key_Escape) << "  <b>Ｔ</b> ｶ "
-                                          << QByteArray(" 1 |  <b>\x82\x73</b> \xb6 |||||");
-        // A name holding bytes CP932 has no character for is written back as it was read.
+        QTest::newRow("as typed, Escape")
+            << QByteArray() << 1 << int(Qt::Key_Escape) << "  <b>Ｔ</b> ｶ "
+            << QByteArray(" 1 |  <b>\x82\x73</b> \xb6 |||||")
+            << QStringList{ "1", "  <b>Ｔ</b> ｶ ", "", "", "", "" };
+        // A name holding bytes CP932 has no character for is written back as it was read, and
+        // shows "?" for each byte that is no character, the lead byte of a broken one at the end too.
         const QByteArray odd("bad\x80\xa0\xfd\xfe\xffname\x82");
-        QTest::newRow("odd bytes") << " 30 |" + odd + "|" << 31 << 0 << "new" << " 31 |new| 30 |" + odd + "|||";
+        QTest::newRow("odd bytes") << " 30 |" + odd + "|" << 31 << 0 << "new"
+                                   << " 31 |new| 30 |" + odd + "|||"
+                                   << QStringList{ "31", "new", "30", "bad?????name?", "", "" };
     }
     // However the player leaves it, the window saves the round ranked into the stored rows, ties
     // above, and shows the rows saved. The name is asked once, only when the score enters, over
@@ -92,18 +107,15 @@ private slots:
         QFETCH(int, closing);
         QFETCH(QString, typed);
         QFETCH(QByteArray, saved);
+        QFETCH(QStringList, shown);
         Game &g = *game;
         QVERIFY(write(g.folder.filePath("quip.ini.BzTcZu"), "a player's own"));
         QVERIFY(stored.isEmpty() || write(g.filePath, crlf(stored)));
         g.services.names << typed << "never asked";
-        const QStringList view = rank(g, score, closing);
-        ranking::RankingTable rows;
-        ranking::decodeRankingFile(crlf(saved), rows);
-        QStringList shown;
+        QStringList expected;
         for (int i = 0; i < 3; ++i)
-            shown << QString("１２３").at(i) << ranking::scoreText(rows.rankScores[i])
-                  << rows.rankNames[i].value_or("");
-        QCOMPARE(view, shown << "");
+            expected << QString("１２３").at(i) << shown[2 * i] << shown[2 * i + 1];
+        QCOMPARE(rank(score, closing), expected << "");
         QCOMPARE(at(g.filePath), crlf(saved));
         QCOMPARE(g.services.asked, typed.isNull() ? QStringList() : QStringList("Form1"));
         QCOMPARE(QDir(g.folder.path()).entryList(QDir::Files) + g.services.errors,
@@ -159,7 +171,6 @@ private slots:
         QVERIFY(write(g.filePath, crlf(" 30 |old|||||")));
         before(g);
         g.services.names << QString(5000, 'x');
-        ranking::RankingTable table;
         ranking::Form3 window(g.services, table, 40, g.form.get());
         during(g);
         const bool saves = told.isEmpty();
@@ -171,10 +182,10 @@ private slots:
         QCOMPARE(at(g.filePath) + "|" + at(g.filePath + ".lock"), file + "|" + lock);
     }
 
-    // Copies of the game in one folder, all past their load when the first saves: each ranks its
-    // round into the file as it stands when it saves, so an entry that another copy saved
-    // meanwhile is never dropped, one that no longer makes the top three drops out, and saving
-    // again adds nothing twice.
+    // Copies of the game in one folder, all past their load when the player deletes the file and
+    // the first saves: each ranks its round into the file as it stands when it saves, so an entry
+    // that another copy saved meanwhile is never dropped, one that no longer makes the top three
+    // drops out, a deleted file's rows never come back, and saving again adds nothing twice.
     void copiesKeepEachOthersEntries()
     {
         QVERIFY(write(game->filePath, crlf("-1 |aaa|-2 |bbb|-3 |ccc|")));
@@ -185,9 +196,10 @@ private slots:
         ranking::Form3 firstWindow(first, firstRows, 0, nullptr);
         ranking::Form3 laterWindow(later, laterRows, 0, nullptr);
         ranking::Form3 lastWindow(last, lastRows, -3, nullptr); // enters as row 3 at its load
+        QVERIFY(QFile::remove(game->filePath));
         for (ranking::Form3 *window : { &firstWindow, &laterWindow, &laterWindow, &lastWindow })
             QMetaObject::invokeMethod(window, "Command1Click");
-        const QByteArray saved = crlf(" 0 |bob| 0 |alice|-1 |aaa|");
+        const QByteArray saved = crlf(" 0 |bob| 0 |alice|||");
         QCOMPARE(at(game->filePath) + ranking::encodeRankingFile(lastRows), saved + saved);
         QCOMPARE(first.errors + later.errors + last.errors, QStringList());
     }
@@ -195,24 +207,29 @@ private slots:
     // A copy whose folder the player cannot write saves in the player's own folder; until that
     // file exists it shows the rows left beside the program, and its first save carries them
     // over. The file beside the program is only ever read. Rows beside the program that cannot
-    // be read are told of, and the player's file is saved all the same.
+    // be read are told of, and the player's file is saved all the same. Once the player deletes
+    // their file, the next round meets the rows beside the program again, not those it last saw.
     void installedCopyCarriesTheRowsBesideTheProgram()
     {
         Game &g = *game;
         const QString beside = g.services.files.fallback = g.filePath + ".beside";
         pipe(".beside")(g);
         g.services.names << "first"
-                         << "mine";
-        rank(g, 5);
+                         << "mine"
+                         << "again";
+        rank(5);
         const QString told = "ランキングファイル " + beside + " を読み込めませんでした。";
         QCOMPARE(g.services.errors, QStringList(told));
         QCOMPARE(at(g.filePath), crlf(" 5 |first|||||"));
         QVERIFY(QFile::remove(beside) && QFile::remove(g.filePath) && write(beside, crlf(" 30 |admin| 20 |b|")));
         for (int score : { 25, 1 }) {
-            QCOMPARE(rank(g, score).mid(2, 4), QStringList({ "admin", "２", "25", "mine" }));
+            QCOMPARE(rank(score).mid(2, 4), QStringList({ "admin", "２", "25", "mine" }));
             QCOMPARE(at(g.filePath), crlf(" 30 |admin| 25 |mine| 20 |b|"));
             QVERIFY(write(beside, crlf(" 99 |later|")));
         }
+        QVERIFY(QFile::remove(g.filePath));
+        rank(2);
+        QCOMPARE(at(g.filePath), crlf(" 99 |later| 2 |again|||"));
         QCOMPARE(g.services.errors.size(), 1);
     }
 };
