@@ -2,11 +2,11 @@
 # The real game on a window system of its own, as a player meets it:
 #     play.py x11 path/to/quickpair      one round on X11 (Xvfb), played through xdotool
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
-# On X11 (under xvfb-run and dbus-run-session) the program finds a ranking file with CP932 names
-# and a global menu's registrar on the session bus; its menu bar stays in the window and its class
-# is the desktop entry's. A round on the real clock ends at 0 with the name box, the name is typed,
-# 戻る saves the file byte for byte, and Alt+X quits. On Wayland the window is drawn and carries the
-# entry's id. Skipped (77) where a tool is missing.
+# On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
+# file with CP932 names, with a global menu's registrar on the session bus; its menu bar stays in
+# the window and its class is the desktop entry's. A round on the real clock ends at 0 with the name
+# box, the name is typed, 戻る saves the file byte for byte, and Alt+X quits. On Wayland the window
+# is drawn and carries the entry's id. Skipped (77) where a tool is missing.
 import os, pathlib, re, shutil, subprocess as sp, sys, tempfile, time
 
 ID = "org.example.Quickpair"
@@ -45,14 +45,13 @@ def wait(condition, timeout):
         time.sleep(0.1)
 
 
-def x11(program, ini):
+def x11(program):
     need("xdotool", "xprop")
     windows = lambda title: sp.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                                    capture_output=True).stdout.split()
     keys = lambda window, *keys: sp.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
     os.environ["QT_QPA_PLATFORM"] = "xcb"
-    ini.parent.mkdir(exist_ok=True, parents=True)
-    ini.write_bytes(SEEDED)
+    (ini := pathlib.Path("quip.ini")).write_bytes(SEEDED)
     # Where a registrar of global menus owns its name (Plasma, Unity), Qt would move the menu out
     # of the window. This one, in Debian's Python with its D-Bus module, never answers.
     # It prints what the bus answers: 1 when the name is its own.
@@ -113,17 +112,14 @@ def wayland(program):
 
 
 if __name__ == "__main__":
-    # The player's own folders stay untouched: all the files of a run lie in its folder. An installed
-    # game (its desktop entry beside its folder) runs where it lies and keeps its ranking in the
-    # player's data folder; any other copy runs from the run's folder and keeps it beside itself.
+    # The program keeps its ranking file beside itself; the player's own folders stay untouched.
+    # All the files of a run lie in its folder.
     with tempfile.TemporaryDirectory() as folder:
-        program, ranking = sys.argv[2], pathlib.Path(folder, "data/Quickpair/quip.ini")
-        if not os.path.exists(f"{os.path.dirname(program)}/../share/applications/{ID}.desktop"):
-            program, ranking = shutil.copy(program, folder), pathlib.Path(folder, "quip.ini")
+        program = shutil.copy(sys.argv[2], folder)
         os.chdir(folder)
-        os.environ.update(HOME=folder, XDG_DATA_HOME=f"{folder}/data")
+        os.environ["HOME"] = folder
         try:
-            x11(program, ranking) if sys.argv[1] == "x11" else wayland(program)
+            {"x11": x11, "wayland": wayland}[sys.argv[1]](program)
         finally:
             for process in started:
                 process.kill()
