@@ -6,8 +6,8 @@
 # of this VERSION, built by dpkg-buildpackage from a copy of the sources twice in two folders (the
 # second time without the tests), is the same bytes both times. Its desktop entry starts the
 # program as /usr/games/quickpair (lintian checks that the package holds it there): that folder
-# need not be on the session's PATH. The program binds immediately and answers --version and a
-# mistyped option without a display. The desktop entries and the metainfo are validated, and
+# need not be on the session's PATH. The program binds immediately and answers --help, --version
+# and a mistyped option without a display. The desktop entries and the metainfo are validated, and
 # lintian passes the source and binary packages without an error or a warning. Stops at the first
 # failure; exits 77 (skipped) where a tool is missing.
 set -u
@@ -46,6 +46,7 @@ program=package/usr/games/quickpair
 readelf -d $program | grep -q BIND_NOW || fail "no immediate binding"
 # The program's own answers; newer Qt adds notices of its own to standard error.
 [ "$(env -i $program --version)" = "Quickpair ${version%.*}" ] || fail "--version"
+env -i $program --help | grep -q '^Usage: ' || fail "--help"
 refused=$(env -i $program --no-such-option 2>&1)
 [ $? = 1 ] && grep -qF "Unknown option 'no-such-option'." <<<"$refused" || fail "a mistyped option: $refused"
 # Informational tags (I:) are shown and may stay. Debian 12's lintian knows the policy up to 4.6.2.

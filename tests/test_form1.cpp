@@ -32,7 +32,8 @@ private slots:
     }
     // A key judged against another pair than the one on screen, a key other than an arrow
     // counted, or a held key's repeats ignored: only an arrow key counts, judged against the
-    // pair on screen, and the score, a mark in its colour and the next pair show at once.
+    // pair on screen, and the score, a mark in its colour and the next pair show at once. The next
+    // pair, 2 and 8, is sum ten though its right digit is larger: a held Right costs 10.
     void arrowKeysAreJudgedAndShown()
     {
         QFETCH(QList<int>, pairKeyScore);
@@ -40,15 +41,15 @@ private slots:
         g.press(0, pairKeyScore[0], pairKeyScore[1]);
         for (int other : { Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Space, Qt::Key_Home })
             QTest::keyClick(g.form.get(), Qt::Key(other));
-        g.press(pairKeyScore[2], 6, 2, Qt::KeyboardModifiers(pairKeyScore[3]));
+        g.press(pairKeyScore[2], 2, 8, Qt::KeyboardModifiers(pairKeyScore[3]));
         const int score = pairKeyScore[4];
         const QString shown = g.text("Label5") + g.text("Label6") + g.text("Label1") + g.text("Label2");
-        QCOMPARE(shown, QString::number(score) + (score > 0 ? "ＯＫ62" : "ＮＧ62"));
+        QCOMPARE(shown, QString::number(score) + (score > 0 ? "ＯＫ28" : "ＮＧ28"));
         const QColor mark = g.form->findChild<QLabel *>("Label6")->palette().color(QPalette::WindowText);
         QCOMPARE(mark, QColor(score > 0 ? Qt::yellow : Qt::red));
-        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier, QString(), true);
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
         QApplication::sendEvent(g.form.get(), &repeat);
-        QCOMPARE(int(g.form->tokuten()), score + 1);
+        QCOMPARE(int(g.form->tokuten()), score - 10);
     }
 
     // A round timed by counting ticks, or cut short by the clock's midnight: the bar shows the
@@ -87,7 +88,8 @@ private slots:
     // The menu restarting a round, ending the game or opening a window during a round, a round
     // ended by anything but the clock, or a timer left ticking after it. The load seeds the random
     // numbers once, and the black client area is not cut off by the menu bar. The version window
-    // is made anew for each showing, so it reads the version every time; Enter and 戻る close it.
+    // is made anew for each showing, so it reads the version every time, a two-digit number whole;
+    // Enter and 戻る close it. The ranking window gets the round's score as it is, below zero too.
     // After the round, 終了 ends the game.
     void menusAndTheRealTimer()
     {
@@ -98,16 +100,16 @@ private slots:
         QCOMPARE(client->mapTo(g.form.get(), QPoint(0, client->height())).y(), g.form->height());
         QVERIFY(!g.form->findChild<QProgressBar *>()->isVisible());
         QStringList seen;
-        for (int minor : { 0, 1 }) {
+        for (int minor : { 0, 12 }) {
             g.services.version = { 1, minor };
             whenModalShows([&seen, minor](QWidget *window) {
                 seen << window->findChild<QLabel *>("Label3")->text() + leave(window, minor ? 0 : Qt::Key_Return);
             });
             g.form->findChild<QAction *>("mnuVer")->trigger();
         }
-        QCOMPARE(seen, QStringList({ "ﾊﾞｰｼﾞｮﾝ 1.0", "ﾊﾞｰｼﾞｮﾝ 1.1" }));
+        QCOMPARE(seen, QStringList({ "ﾊﾞｰｼﾞｮﾝ 1.0", "ﾊﾞｰｼﾞｮﾝ 1.12" }));
         g.press(0);
-        g.press(Qt::Key_Up);
+        g.press(Qt::Key_Down);
         // Any window that opens is read and closed again, or the trigger would never return.
         whenModalShows([&seen](QWidget *window) {
             seen << window->windowTitle() + window->findChild<QLabel *>("Label1")->text() + leave(window, -1);
@@ -118,7 +120,7 @@ private slots:
         }
         QCOMPARE(seen.size() + g.services.endProgramCalls, 2);
         g.services.now += 0.001;
-        QTRY_COMPARE_WITH_TIMEOUT(seen.value(2), QString("ランキング10"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(seen.value(2), QString("ランキング-10"), 2000);
         QVERIFY(!g.form->findChild<QTimer *>()->isActive());
         g.form->findChild<QAction *>("mnuEnd")->trigger();
         QCOMPARE(g.services.endProgramCalls, 1);

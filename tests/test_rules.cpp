@@ -42,7 +42,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("file"); // with "|" for CR LF
         QTest::addColumn<QByteArray>("written"); // "old" rows are those the file did not supply
-        const QByteArray own(" 25 |A|-7 |||C|"), old(" 77 |old|");
+        const QByteArray own(" 25 | A, B |-7 |||C|"), old(" 77 |old|");
         QTest::newRow("as the game writes") << own << own;
         QTest::newRow("empty file") << QByteArray() << old + old + old;
         QTest::newRow("ends after a score") << QByteArray("5") << " 5 ||" + old + old;
@@ -62,7 +62,8 @@ private slots:
     }
     // A file from another program or an old copy read wrongly, or a row it does not supply
     // overwritten (the candidate in slot 3 above all): what is read is written back in the
-    // game's own form, and every slot the file does not supply keeps what it held.
+    // game's own form (a name line whole, blanks and commas too), and every slot the file does not
+    // supply keeps what it held.
     void readsWhatTheFileSuppliesAndWritesItBack()
     {
         QFETCH(QByteArray, file);
