@@ -17,12 +17,13 @@
 using Fault = std::function<void(Game &)>;
 Q_DECLARE_METATYPE(Fault)
 
-// A pipe in the place of quip.ini with the suffix.
-Fault pipe(const char *suffix)
+// A pipe in the place of quip.ini with the suffix, or a link there to a pipe beside it.
+Fault pipe(const char *suffix, bool linked = false)
 {
     return [=](Game &g) {
-        QFile::remove(g.filePath + suffix);
-        QVERIFY(::mkfifo(QFile::encodeName(g.filePath + suffix), 0600) == 0);
+        const QString path = g.filePath + suffix, fifo = linked ? path + ".pipe" : path;
+        QFile::remove(path);
+        QVERIFY(::mkfifo(QFile::encodeName(fifo), 0600) == 0 && (!linked || QFile::link(fifo, path)));
     };
 }
 
@@ -133,9 +134,11 @@ private slots:
         const QString unread(" を読み込めませんでした。\n今回の記録は保存されません。");
         const QString unsaved(" に保存できませんでした。");
         QTest::newRow("pipe") << QByteArray() << pipe("") << none << unread;
-        QTest::newRow("pipe later") << QByteArray() << none << pipe("") << unread;
+        QTest::newRow("link to a pipe, later") << QByteArray() << none << pipe("", true) << unread;
         // Room for the old file and the lock but not for the new file, which takes two pages.
         QTest::newRow("disk full") << QByteArray("size=12k") << none << none << unsaved;
+        // No room even for the lock.
+        QTest::newRow("no room") << QByteArray("size=4k") << none << none << unsaved;
         const Fault belowAFile = [](Game &g) { g.services.files.file = g.filePath + "/quip.ini"; };
         QTest::newRow("below a file") << QByteArray() << belowAFile << none << unsaved;
         // The lock of another copy that runs; of one that died holding it, which blocks nothing.
@@ -152,7 +155,7 @@ private slots:
             QVERIFY(::waitpid(copy, &status, 0) == copy && status == 0);
         };
         QTest::newRow("stale lock") << QByteArray() << died << none << QString();
-        QTest::newRow("lock a pipe") << QByteArray() << pipe(".lock") << none << unsaved;
+        QTest::newRow("lock a link to a pipe") << QByteArray() << pipe(".lock", true) << none << unsaved;
     }
     // Only a regular file is read or replaced: anything else named quip.ini or quip.ini.lock is
     // never opened (a pipe would block the game for good) and stays as it is. A save that could
