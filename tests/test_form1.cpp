@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QProgressBar>
+#include <QScreen>
 
 class TestForm1 : public QObject {
     Q_OBJECT
@@ -95,6 +96,10 @@ private slots:
     {
         Game &g = *game;
         QCOMPARE(g.services.seedCalls, 1);
+        // Centred on the screen once it has its size, the digits in their big type.
+        const QPoint offCentre = g.form->frameGeometry().center() - g.form->screen()->availableGeometry().center();
+        QVERIFY(offCentre.manhattanLength() < 5);
+        QVERIFY(QFontInfo(g.form->findChild<QLabel *>("Label1")->font()).pixelSize() > 100);
         // The client area shows whole below the menu bar, the bar hidden until the first round.
         QWidget *client = g.form->centralWidget();
         QCOMPARE(client->mapTo(g.form.get(), QPoint(0, client->height())).y(), g.form->height());
