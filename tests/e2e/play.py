@@ -1,9 +1,10 @@
 #!/usr/bin/env python3
 # The real game on a window system of its own, as a player meets it:
 #     play.py x11 path/to/quickpair      one round on X11 (Xvfb), played through xdotool
+#     play.py x11 /usr/games/quickpair --installed   the same round, played where the package put it
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
 # On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
-# file with CP932 names, with a global menu's registrar on the session bus, and is given Qt's own
+# file with CP932 names (installed, it keeps that file in the player's data folder instead), with a global menu's registrar on the session bus, and is given Qt's own
 # -name; its menu bar stays in the window and its class is the desktop entry's. A round on the real
 # clock ends at 0 with the name box, the name is typed, 戻る saves the file byte for byte, and Alt+X
 # quits. On Wayland the window is drawn and carries the entry's id. Skipped (77) where a tool is missing.
@@ -45,13 +46,19 @@ def wait(condition, timeout):
         time.sleep(0.1)
 
 
-def x11(program):
+def x11(program, installed):
     need("xdotool", "xprop")
     windows = lambda title: sp.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
                                    capture_output=True).stdout.split()
     keys = lambda window, *keys: sp.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
     os.environ["QT_QPA_PLATFORM"] = "xcb"
-    (ini := pathlib.Path("quip.ini")).write_bytes(SEEDED)
+    # A portable copy keeps its ranking beside itself, an installed one in the player's data folder;
+    # neither writes in the other place.
+    beside, data = pathlib.Path(program).parent, pathlib.Path(os.environ["HOME"], ".local/share/Quickpair")
+    ini = data / "quip.ini" if installed else beside / "quip.ini"
+    ini.parent.mkdir(parents=True, exist_ok=True)
+    ini.write_bytes(SEEDED)
+    files_beside = sorted(os.listdir(beside))
     # Where a registrar of global menus owns its name (Plasma, Unity), Qt would move the menu out
     # of the window. This one, in Debian's Python with its D-Bus module, never answers.
     # It prints what the bus answers: 1 when the name is its own.
@@ -79,12 +86,16 @@ def x11(program):
     check(ranking := wait(lambda: windows("ランキング"), 10), "the ranking opens")
     keys(ranking[0], "key", "Return")
     check(wait(lambda: not windows("ランキング"), 10), "戻る closes it")
-    check((saved := ini.read_bytes()) == EXPECTED, f"quip.ini holds {saved!r}")
+    check((saved := ini.read_bytes()) == EXPECTED, f"{ini} holds {saved!r}")
+    if installed:
+        check(sorted(os.listdir(beside)) == files_beside, f"nothing written beside {program}")
+    else:
+        check(not data.exists(), f"nothing written in {data}")
     keys(main, "key", "alt+x")
     check(game.wait(10) == 0, f"Alt+X quits: {game.returncode}")
 
 
-def wayland(program):
+def wayland(program, installed):
     # weston draws with pixman into memory; weston-screenshooter (offered with --debug) saves
     # what it shows. No DISPLAY: no X server to fall back to.
     need("weston", "weston-screenshooter", "stream")
@@ -113,14 +124,17 @@ def wayland(program):
 
 
 if __name__ == "__main__":
-    # The program keeps its ranking file beside itself; the player's own folders stay untouched.
-    # All the files of a run lie in its folder.
+    # A build's program is copied into the run's folder, a portable copy; --installed plays it where
+    # it lies. All the files of a run lie in its folder, which is HOME too: the player's own folders
+    # stay untouched.
+    installed = sys.argv[3:] == ["--installed"]
     with tempfile.TemporaryDirectory() as folder:
-        program = shutil.copy(sys.argv[2], folder)
+        program = sys.argv[2] if installed else shutil.copy(sys.argv[2], folder)
         os.chdir(folder)
         os.environ["HOME"] = folder
+        os.environ.pop("XDG_DATA_HOME", None)
         try:
-            {"x11": x11, "wayland": wayland}[sys.argv[1]](program)
+            {"x11": x11, "wayland": wayland}[sys.argv[1]](program, installed)
         finally:
             for process in started:
                 process.kill()
