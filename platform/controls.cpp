@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "design.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -98,13 +100,13 @@ void centreOnScreen(QWidget *window)
 void installFontSubstitutes()
 {
     QFont::insertSubstitutions(
-        QStringLiteral("ＭＳ ゴシック"),
+        design::gothic,
         { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic") });
     QFont::insertSubstitutions(
-        QStringLiteral("ＭＳ 明朝"),
+        design::mincho,
         { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho") });
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+    QFont::insertSubstitution(design::arial, QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(design::comicSans, QStringLiteral("Comic Neue"));
 }
 
 } // namespace platform
