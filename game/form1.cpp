@@ -22,9 +22,9 @@ const QSize clientSize(394, 245);
 
 } // namespace
 
-Form1::Form1(platform::Services &services, QWidget *parent)
+Form1::Form1(platform::Services &platformServices, QWidget *parent)
     : QMainWindow(parent, mainWindowFlags)
-    , services(services)
+    , services(platformServices)
 {
     createControls();
     createMenus();

@@ -49,10 +49,10 @@ void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
-Shape::Shape(QWidget *parent, const QRect &geometry, const QColor &outline, int lineWidth)
+Shape::Shape(QWidget *parent, const QRect &geometry, const QColor &outlineColour, int outlineWidth)
     : QWidget(parent)
-    , outline(outline)
-    , lineWidth(lineWidth)
+    , outline(outlineColour)
+    , lineWidth(outlineWidth)
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
