@@ -65,7 +65,7 @@ void answerHelpOrVersion(int argc, char *argv[])
         parser.showVersion();
     const QString help = parser.isSet(QStringLiteral("help-all")) ? QStringLiteral("--help-all")
         : parser.isSet(QStringLiteral("help"))                    ? QStringLiteral("--help")
-                                                                   : QString();
+                                                                  : QString();
     if (help.isEmpty())
         return;
     // The help names the program as started, and --help-all adds the options of Qt's window-system

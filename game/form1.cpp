@@ -55,19 +55,18 @@ void Form1::createControls()
                                  { QRect(152, 32, 97, 153), QStringLiteral("?"), digitFont, yellow, black });
     Shape1 = new platform::Shape(client, QRect(272, 40, 113, 137), cyan, 3);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Label3 = platform::makeLabel(client, QStringLiteral("Label3"),
-                                 { QRect(72, 16, 121, 25), QStringLiteral("Quickpair"),
-                                   platform::designFont(comicSans, 15.75), cyan, black });
+    Label3 = platform::makeLabel(
+        client, QStringLiteral("Label3"),
+        { QRect(72, 16, 121, 25), QStringLiteral("Quickpair"), platform::designFont(comicSans, 15.75), cyan, black });
     Label4 = platform::makeLabel(
         client, QStringLiteral("Label4"),
         { QRect(288, 64, 41, 25), QStringLiteral("得点"), platform::designFont(gothic, 12), green, black });
-    Label5 =
-        platform::makeLabel(client, QStringLiteral("Label5"),
-                            { QRect(304, 96, 65, 25), QStringLiteral("0"),
-                              platform::designFont(arial, 18), red, black, Qt::AlignRight });
-    Label6 = platform::makeLabel(client, QStringLiteral("Label6"),
-                                 { QRect(296, 136, 57, 25), QString(),
-                                   platform::designFont(mincho, 18), yellow, black });
+    Label5 = platform::makeLabel(
+        client, QStringLiteral("Label5"),
+        { QRect(304, 96, 65, 25), QStringLiteral("0"), platform::designFont(arial, 18), red, black, Qt::AlignRight });
+    Label6 =
+        platform::makeLabel(client, QStringLiteral("Label6"),
+                            { QRect(296, 136, 57, 25), QString(), platform::designFont(mincho, 18), yellow, black });
 
     // Hidden until the first round starts; from then on it stays visible.
     ProgressBar1 = new platform::ProgressBar(client, QRect(16, 200, 361, 17));

@@ -100,11 +100,9 @@ void centreOnScreen(QWidget *window)
 void installFontSubstitutes()
 {
     QFont::insertSubstitutions(
-        design::gothic,
-        { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic") });
+        design::gothic, { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic") });
     QFont::insertSubstitutions(
-        design::mincho,
-        { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho") });
+        design::mincho, { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho") });
     QFont::insertSubstitution(design::arial, QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(design::comicSans, QStringLiteral("Comic Neue"));
 }

@@ -49,9 +49,9 @@ void Form3::createControls()
     const QStringList rankNumbers{ QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３") };
 
     // Created back to front: a later sibling is drawn over an earlier one.
-    Label1 = platform::makeLabel(this, QStringLiteral("Label1"),
-                                 { QRect(112, 216, 65, 41), QStringLiteral("000"),
-                                   platform::designFont(arial, 24), red, lightYellow });
+    Label1 = platform::makeLabel(
+        this, QStringLiteral("Label1"),
+        { QRect(112, 216, 65, 41), QStringLiteral("000"), platform::designFont(arial, 24), red, lightYellow });
     const QString thisTime = QStringLiteral("今回は");
     Label2 = platform::makeLabel(
         this, QStringLiteral("Label2"),
@@ -62,9 +62,9 @@ void Form3::createControls()
     Shape1 = new platform::Shape(this, QRect(8, 40, 329, 161), darkBlue, 3);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     for (int i = 0; i < 3; ++i) {
-        Label4[i] = platform::makeLabel(this, QStringLiteral("Label4(%1)").arg(i),
-                                        { QRect(24, rowTops[i], 25, 33), rankNumbers[i],
-                                          platform::designFont(gothic, 21.75), blue, lightYellow });
+        Label4[i] = platform::makeLabel(
+            this, QStringLiteral("Label4(%1)").arg(i),
+            { QRect(24, rowTops[i], 25, 33), rankNumbers[i], platform::designFont(gothic, 21.75), blue, lightYellow });
     }
     for (int i = 0; i < 3; ++i) {
         Label5[i] = platform::makeLabel(this, QStringLiteral("Label5(%1)").arg(i),

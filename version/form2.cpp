@@ -47,9 +47,8 @@ void Form2::createControls()
     const QString licence = QStringLiteral("MIT ライセンスで配布しています。");
     Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
                                  { QRect(8, 136, 241, 17), licence, windowFont, black, white });
-    Label3 = platform::makeLabel(
-        this, QStringLiteral("Label3"),
-        { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12), black, white });
+    Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
+                                 { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12), black, white });
     Label4 = platform::makeLabel(this, QStringLiteral("Label4"),
                                  { QRect(8, 96, 145, 17), QStringLiteral("開発チーム 2026"),
                                    platform::designFont(gothic, 14.25), black, white });
