@@ -39,8 +39,9 @@ void refuseUnknownOptions(const QStringList &arguments)
     std::_Exit(EXIT_FAILURE);
 }
 
-// A message handler is a plain function: the only way the command line Qt is taking apart can
-// reach it is this variable, filled just before QApplication starts and read if it fails.
+// The program's one mutable global, because a message handler is a plain function with no data
+// of its own: the command line Qt is taking apart reaches the handler only through this variable,
+// filled just before QApplication starts and read if that start fails.
 struct {
     int *argc = nullptr;
     char **argv = nullptr;
@@ -63,10 +64,8 @@ void answerHelpOrVersion(int argc, char *argv[])
     parser.parse(argumentList(argc, argv));
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    const QString help = parser.isSet(QStringLiteral("help-all")) ? QStringLiteral("--help-all")
-        : parser.isSet(QStringLiteral("help"))                    ? QStringLiteral("--help")
-                                                                  : QString();
-    if (help.isEmpty())
+    const bool withQtOptions = parser.isSet(QStringLiteral("help-all"));
+    if (!withQtOptions && !parser.isSet(QStringLiteral("help")))
         return;
     // The help names the program as started, and --help-all adds the options of Qt's window-system
     // application: both need a QApplication, which Qt's minimal platform lets start without a display.
@@ -75,6 +74,7 @@ void answerHelpOrVersion(int argc, char *argv[])
     char *helpArgv[] = { argv[0], platformOption, minimal, nullptr };
     int helpArgc = 3;
     const QApplication application(helpArgc, helpArgv);
+    const QString help = withQtOptions ? QStringLiteral("--help-all") : QStringLiteral("--help");
     parser.process({ QCoreApplication::arguments().constFirst(), help });
 }
 
