@@ -16,9 +16,9 @@ namespace {
 
 class RankingWatcher : public QObject {
 public:
-    RankingWatcher(QWidget *mainWindow, const QElapsedTimer &sinceStart)
-        : mainWindow(mainWindow)
-        , sinceStart(sinceStart)
+    RankingWatcher(QWidget *watchedWindow, const QElapsedTimer &roundClock)
+        : mainWindow(watchedWindow)
+        , sinceStart(roundClock)
     {
     }
 

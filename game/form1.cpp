@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "controls.h"
+#include "design.h"
 #include "form2.h"
 #include "form3.h"
 #include "icon.h"
@@ -15,24 +16,15 @@ namespace game {
 
 namespace {
 
-const QColor black(0, 0, 0);
-const QColor digitYellow(255, 255, 0);
-const QColor titleCyan(0, 255, 255);
-const QColor captionGreen(0, 255, 0);
-const QColor scoreRed(255, 0, 0);
-// Entries 14 and 12 of the standard 16-colour palette.
-const QColor markRight(255, 255, 0);
-const QColor markWrong(255, 0, 0);
+using namespace platform::design;
 
 const QSize clientSize(394, 245);
 
 } // namespace
 
-Form1::Form1(platform::Services &services, QWidget *parent)
-    : QMainWindow(parent,
-                  Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                      | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , services(services)
+Form1::Form1(platform::Services &platformServices, QWidget *parent)
+    : QMainWindow(parent, mainWindowFlags)
+    , services(platformServices)
 {
     createControls();
     createMenus();
@@ -53,30 +45,28 @@ void Form1::createControls()
     platform::setBackground(client, black);
     setCentralWidget(client);
 
-    const QString gothic = QStringLiteral("ＭＳ ゴシック");
     const QFont digitFont = platform::designFont(gothic, 120);
 
     // Created back to front: a later sibling is drawn over an earlier one, so the title
     // stays above the digits it overlaps and the labels above the frame.
     Label1 = platform::makeLabel(client, QStringLiteral("Label1"),
-                                 { QRect(24, 32, 97, 145), QStringLiteral("?"), digitFont, digitYellow, black });
+                                 { QRect(24, 32, 97, 145), QStringLiteral("?"), digitFont, yellow, black });
     Label2 = platform::makeLabel(client, QStringLiteral("Label2"),
-                                 { QRect(152, 32, 97, 153), QStringLiteral("?"), digitFont, digitYellow, black });
-    Shape1 = new platform::Shape(client, QRect(272, 40, 113, 137), titleCyan, 3);
+                                 { QRect(152, 32, 97, 153), QStringLiteral("?"), digitFont, yellow, black });
+    Shape1 = new platform::Shape(client, QRect(272, 40, 113, 137), cyan, 3);
     Shape1->setObjectName(QStringLiteral("Shape1"));
-    Label3 = platform::makeLabel(client, QStringLiteral("Label3"),
-                                 { QRect(72, 16, 121, 25), QStringLiteral("Quickpair"),
-                                   platform::designFont(QStringLiteral("Comic Sans MS"), 15.75), titleCyan, black });
+    Label3 = platform::makeLabel(
+        client, QStringLiteral("Label3"),
+        { QRect(72, 16, 121, 25), QStringLiteral("Quickpair"), platform::designFont(comicSans, 15.75), cyan, black });
     Label4 = platform::makeLabel(
         client, QStringLiteral("Label4"),
-        { QRect(288, 64, 41, 25), QStringLiteral("得点"), platform::designFont(gothic, 12), captionGreen, black });
-    Label5 =
-        platform::makeLabel(client, QStringLiteral("Label5"),
-                            { QRect(304, 96, 65, 25), QStringLiteral("0"),
-                              platform::designFont(QStringLiteral("Arial"), 18), scoreRed, black, Qt::AlignRight });
-    Label6 = platform::makeLabel(client, QStringLiteral("Label6"),
-                                 { QRect(296, 136, 57, 25), QString(),
-                                   platform::designFont(QStringLiteral("ＭＳ 明朝"), 18), markRight, black });
+        { QRect(288, 64, 41, 25), QStringLiteral("得点"), platform::designFont(gothic, 12), green, black });
+    Label5 = platform::makeLabel(
+        client, QStringLiteral("Label5"),
+        { QRect(304, 96, 65, 25), QStringLiteral("0"), platform::designFont(arial, 18), red, black, Qt::AlignRight });
+    Label6 =
+        platform::makeLabel(client, QStringLiteral("Label6"),
+                            { QRect(296, 136, 57, 25), QString(), platform::designFont(mincho, 18), yellow, black });
 
     // Hidden until the first round starts; from then on it stays visible.
     ProgressBar1 = new platform::ProgressBar(client, QRect(16, 200, 361, 17));
@@ -163,7 +153,7 @@ void Form1::keyPressEvent(QKeyEvent *event)
         return;
     const Judgement judgement = judge(question, *keyAnswers, score);
     score = judgement.score;
-    platform::setTextColour(Label6, judgement.right ? markRight : markWrong);
+    platform::setTextColour(Label6, judgement.right ? yellow : red);
     Label6->setText(judgement.right ? QStringLiteral("ＯＫ") : QStringLiteral("ＮＧ"));
     Label5->setText(QString::number(score));
     MakeNumber();

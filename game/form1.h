@@ -21,7 +21,7 @@ namespace game {
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
-    explicit Form1(platform::Services &services, QWidget *parent = nullptr);
+    explicit Form1(platform::Services &platformServices, QWidget *parent = nullptr);
 
     // The score of the running round; after a round, the final score until the ranking
     // window has closed.

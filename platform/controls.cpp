@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "design.h"
+
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
@@ -47,10 +49,10 @@ void setTextColour(QLabel *label, const QColor &colour)
     label->setPalette(palette);
 }
 
-Shape::Shape(QWidget *parent, const QRect &geometry, const QColor &outline, int lineWidth)
+Shape::Shape(QWidget *parent, const QRect &geometry, const QColor &outlineColour, int outlineWidth)
     : QWidget(parent)
-    , outline(outline)
-    , lineWidth(lineWidth)
+    , outline(outlineColour)
+    , lineWidth(outlineWidth)
 {
     setGeometry(geometry);
     setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -98,13 +100,11 @@ void centreOnScreen(QWidget *window)
 void installFontSubstitutes()
 {
     QFont::insertSubstitutions(
-        QStringLiteral("ＭＳ ゴシック"),
-        { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic") });
+        design::gothic, { QStringLiteral("MS Gothic"), QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic") });
     QFont::insertSubstitutions(
-        QStringLiteral("ＭＳ 明朝"),
-        { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho") });
-    QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    QFont::insertSubstitution(QStringLiteral("Comic Sans MS"), QStringLiteral("Comic Neue"));
+        design::mincho, { QStringLiteral("MS Mincho"), QStringLiteral("IPAMincho"), QStringLiteral("IPAexMincho") });
+    QFont::insertSubstitution(design::arial, QStringLiteral("Liberation Sans"));
+    QFont::insertSubstitution(design::comicSans, QStringLiteral("Comic Neue"));
 }
 
 } // namespace platform

@@ -39,7 +39,7 @@ void setTextColour(QLabel *label, const QColor &colour);
 class Shape : public QWidget {
     Q_OBJECT
 public:
-    Shape(QWidget *parent, const QRect &geometry, const QColor &outline, int lineWidth);
+    Shape(QWidget *parent, const QRect &geometry, const QColor &outlineColour, int outlineWidth);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -12,7 +12,7 @@ namespace platform {
 FileContents readRegularFile(const QString &path, qint64 maxBytes)
 {
     const QByteArray name = QFile::encodeName(path);
-    struct stat status {};
+    struct stat status{};
     if (::stat(name.constData(), &status) != 0)
         return { errno == ENOENT || errno == ENOTDIR ? FileContents::Missing : FileContents::Unreadable, {} };
     if (!S_ISREG(status.st_mode))
@@ -37,7 +37,7 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
 
 bool isRegularFileOrFree(const QString &path)
 {
-    struct stat status {};
+    struct stat status{};
     if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
         return errno == ENOENT;
     return S_ISREG(status.st_mode);

@@ -1,6 +1,7 @@
 #include "form3.h"
 
 #include "controls.h"
+#include "design.h"
 #include "icon.h"
 #include "rankingfile.h"
 #include "rankingstore.h"
@@ -13,12 +14,7 @@ namespace ranking {
 
 namespace {
 
-const QColor lightYellow(255, 255, 192);
-const QColor black(0, 0, 0);
-const QColor titleGreen(0, 192, 0);
-const QColor rowBlue(0, 0, 255);
-const QColor frameBlue(0, 0, 192);
-const QColor scoreRed(255, 0, 0);
+using namespace platform::design;
 
 const QSize clientSize(353, 271);
 // The tops of rows 1, 2 and 3.
@@ -33,9 +29,7 @@ const char namePrompt[] = "おめでとう！名前を入力してください";
 } // namespace
 
 Form3::Form3(platform::Services &services, RankingTable &table, qint16 tokuten, QWidget *parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                  | Qt::WindowCloseButtonHint)
+    : QDialog(parent, dialogFlags)
     , services(services)
     , table(table)
 {
@@ -52,13 +46,12 @@ void Form3::createControls()
     setFixedSize(clientSize);
     platform::setBackground(this, lightYellow);
 
-    const QString gothic = QStringLiteral("ＭＳ ゴシック");
     const QStringList rankNumbers{ QStringLiteral("１"), QStringLiteral("２"), QStringLiteral("３") };
 
     // Created back to front: a later sibling is drawn over an earlier one.
-    Label1 = platform::makeLabel(this, QStringLiteral("Label1"),
-                                 { QRect(112, 216, 65, 41), QStringLiteral("000"),
-                                   platform::designFont(QStringLiteral("Arial"), 24), scoreRed, lightYellow });
+    Label1 = platform::makeLabel(
+        this, QStringLiteral("Label1"),
+        { QRect(112, 216, 65, 41), QStringLiteral("000"), platform::designFont(arial, 24), red, lightYellow });
     const QString thisTime = QStringLiteral("今回は");
     Label2 = platform::makeLabel(
         this, QStringLiteral("Label2"),
@@ -66,17 +59,17 @@ void Form3::createControls()
     Label3 = platform::makeLabel(
         this, QStringLiteral("Label3"),
         { QRect(208, 224, 49, 25), QStringLiteral("点"), platform::designFont(gothic, 15.75), black, lightYellow });
-    Shape1 = new platform::Shape(this, QRect(8, 40, 329, 161), frameBlue, 3);
+    Shape1 = new platform::Shape(this, QRect(8, 40, 329, 161), darkBlue, 3);
     Shape1->setObjectName(QStringLiteral("Shape1"));
     for (int i = 0; i < 3; ++i) {
-        Label4[i] = platform::makeLabel(this, QStringLiteral("Label4(%1)").arg(i),
-                                        { QRect(24, rowTops[i], 25, 33), rankNumbers[i],
-                                          platform::designFont(gothic, 21.75), rowBlue, lightYellow });
+        Label4[i] = platform::makeLabel(
+            this, QStringLiteral("Label4(%1)").arg(i),
+            { QRect(24, rowTops[i], 25, 33), rankNumbers[i], platform::designFont(gothic, 21.75), blue, lightYellow });
     }
     for (int i = 0; i < 3; ++i) {
         Label5[i] = platform::makeLabel(this, QStringLiteral("Label5(%1)").arg(i),
                                         { QRect(88, rowTops[i], 57, 33), QStringLiteral("000"),
-                                          platform::designFont(gothic, 20.25), rowBlue, lightYellow, Qt::AlignRight });
+                                          platform::designFont(gothic, 20.25), blue, lightYellow, Qt::AlignRight });
     }
     for (int i = 0; i < 3; ++i) {
         Label6[i] = platform::makeLabel(
@@ -85,7 +78,7 @@ void Form3::createControls()
     }
     Label7 = platform::makeLabel(this, QStringLiteral("Label7"),
                                  { QRect(16, 8, 217, 25), QStringLiteral("Quickpair ランキング"),
-                                   platform::designFont(gothic, 14.25, true), titleGreen, lightYellow });
+                                   platform::designFont(gothic, 14.25, true), darkGreen, lightYellow });
 
     // The only control that takes the focus, and the default button: Enter or Space press it.
     Command1 = new QPushButton(QStringLiteral("戻る"), this);

@@ -75,9 +75,8 @@ private slots:
             }
             g.press(Qt::Key_Up);
             QString read; // the score the ranking window shows
-            whenModalShows([&read](QWidget *window) {
-                read = window->findChild<QLabel *>("Label1")->text() + leave(window, 0);
-            });
+            whenModalShows(
+                [&read](QWidget *window) { read = window->findChild<QLabel *>("Label1")->text() + leave(window, 0); });
             g.services.now += 0.05;
             QMetaObject::invokeMethod(g.form.get(), "Timer1Tick");
             QCOMPARE(read + g.text("Label5") + g.text("Label6"), QString("100"));

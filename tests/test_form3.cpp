@@ -88,8 +88,7 @@ private slots:
         // "?" in the file and in the row.
         QTest::newRow("as typed, Escape")
             << QByteArray() << 1 << int(Qt::Key_Escape) << "  <b>Ｔ</b>\U0001F600 ｶ "
-            << QByteArray(" 1 |  <b>\x82\x73</b>? \xb6 |||||")
-            << QStringList{ "1", "  <b>Ｔ</b>? ｶ ", "", "", "", "" };
+            << QByteArray(" 1 |  <b>\x82\x73</b>? \xb6 |||||") << QStringList{ "1", "  <b>Ｔ</b>? ｶ ", "", "", "", "" };
         // A name holding bytes CP932 has no character for is written back as it was read, and
         // shows "?" for each byte that is no character, the lead byte of a broken one at the end too.
         const QByteArray odd("bad\x80\xa0\xfd\xfe\xffname\x82");

@@ -51,8 +51,8 @@ private slots:
     void rankingFileLiesWhereThePlayerCanWrite()
     {
         const auto files = [](bool beside) {
-            const platform::RankingFiles files = platform::rankingFiles("/qp", beside, "/home/p");
-            return files.file + "|" + files.fallback;
+            const platform::RankingFiles found = platform::rankingFiles("/qp", beside, "/home/p");
+            return found.file + "|" + found.fallback;
         };
         QCOMPARE(files(true) + "|" + files(false), QString("/qp/quip.ini||/home/p/quip.ini|/qp/quip.ini"));
         QTemporaryDir dir;

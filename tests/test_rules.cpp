@@ -48,8 +48,8 @@ private slots:
         QTest::newRow("ends after a score") << QByteArray("5") << " 5 ||" + old + old;
         QTest::newRow("LF and CR line ends") << QByteArray("1\nA\r2\nB\n") << " 1 |A| 2 |B|" + old;
         QTest::newRow("four pairs") << own + " 9 |D|" << own;
-        QTest::newRow("blanks, tabs, plus, zeros") << QByteArray("\t 12\t|x|+4|y|007|z|")
-                                                   << QByteArray(" 12 |x| 4 |y| 7 |z|");
+        QTest::newRow("blanks, tabs, plus, zeros")
+            << QByteArray("\t 12\t|x|+4|y|007|z|") << QByteArray(" 12 |x| 4 |y| 7 |z|");
         QTest::newRow("not whole numbers") << QByteArray("12a|x|1 2|y|-|z|") << QByteArray("|x||y||z|");
         // Beyond the 16-bit range a score is held at the nearer end: it never wraps round.
         QTest::newRow("beyond 16 bits") << QByteArray("32768|a|-32769|b|65536|c|")

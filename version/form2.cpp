@@ -1,6 +1,7 @@
 #include "form2.h"
 
 #include "controls.h"
+#include "design.h"
 #include "icon.h"
 #include "services.h"
 #include "versiontext.h"
@@ -13,19 +14,14 @@ namespace version {
 
 namespace {
 
-const QColor white(255, 255, 255);
-const QColor productBlue(0, 0, 255);
-const QColor ruleTeal(0, 128, 128);
-const QColor defaultText(0, 0, 0);
+using namespace platform::design;
 
 const QSize clientSize(263, 160);
 
 } // namespace
 
 Form2::Form2(platform::Services &services, QWidget *parent)
-    : QDialog(parent,
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                  | Qt::WindowCloseButtonHint)
+    : QDialog(parent, dialogFlags)
 {
     createControls();
     // Load: the version is read from the program every time the window is created.
@@ -42,33 +38,31 @@ void Form2::createControls()
     resize(clientSize);
     platform::setBackground(this, white);
 
-    const QString gothic = QStringLiteral("ＭＳ ゴシック");
     const QFont windowFont = QApplication::font();
 
     // Created back to front: a later sibling is drawn over an earlier one.
     Label1 = platform::makeLabel(
         this, QStringLiteral("Label1"),
-        { QRect(88, 16, 153, 33), QStringLiteral("Quickpair"), platform::designFont(gothic, 24), productBlue, white });
+        { QRect(88, 16, 153, 33), QStringLiteral("Quickpair"), platform::designFont(gothic, 24), blue, white });
     const QString licence = QStringLiteral("MIT ライセンスで配布しています。");
     Label2 = platform::makeLabel(this, QStringLiteral("Label2"),
-                                 { QRect(8, 136, 241, 17), licence, windowFont, defaultText, white });
-    Label3 = platform::makeLabel(
-        this, QStringLiteral("Label3"),
-        { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12), defaultText, white });
+                                 { QRect(8, 136, 241, 17), licence, windowFont, black, white });
+    Label3 = platform::makeLabel(this, QStringLiteral("Label3"),
+                                 { QRect(88, 48, 145, 25), QString(), platform::designFont(gothic, 12), black, white });
     Label4 = platform::makeLabel(this, QStringLiteral("Label4"),
                                  { QRect(8, 96, 145, 17), QStringLiteral("開発チーム 2026"),
-                                   platform::designFont(gothic, 14.25), defaultText, white });
+                                   platform::designFont(gothic, 14.25), black, white });
 
     // A 5-pixel rule centred on y = 88, one pixel longer than the client is wide.
     Line1 = new QWidget(this);
     Line1->setObjectName(QStringLiteral("Line1"));
     Line1->setGeometry(0, 86, 264, 5);
     Line1->setAttribute(Qt::WA_TransparentForMouseEvents);
-    platform::setBackground(Line1, ruleTeal);
+    platform::setBackground(Line1, teal);
 
     Label5 = platform::makeLabel(
         this, QStringLiteral("Label5"),
-        { QRect(8, 120, 177, 17), QStringLiteral("example.org/quickpair"), windowFont, defaultText, white });
+        { QRect(8, 120, 177, 17), QStringLiteral("example.org/quickpair"), windowFont, black, white });
 
     // The 32 x 32 icon inside a sunken border of 2 pixels on each side.
     picIcon = new QLabel(this);

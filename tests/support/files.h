@@ -10,7 +10,7 @@
 // anything else, so a pipe cannot block the test.
 inline QByteArray at(const QString &path)
 {
-    struct stat status {};
+    struct stat status{};
     if (::lstat(QFile::encodeName(path), &status) != 0)
         return "(no file)";
     QFile file(path);
