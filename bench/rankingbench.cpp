@@ -60,9 +60,9 @@ int main(int argc, char *argv[])
 
     FakeServices services;
     services.files.file = folder.path() + "/quip.ini";
-    ranking::RankingTable table;
+    ranking::RankingSession session;
     // A score that enters no row: no name box.
-    ranking::Form3 form(services, table, -32768, nullptr);
+    ranking::Form3 form(services, session, -32768, nullptr);
 
     const double load = medianMicroseconds([&path] {
         ranking::RankingTable read;

@@ -31,7 +31,7 @@ class TestForm3 : public QObject {
     Q_OBJECT
     std::unique_ptr<Game> game;
     std::unique_ptr<QLockFile> otherCopysLock;
-    ranking::RankingTable table; // kept from one round to the next, as the main window keeps it
+    ranking::RankingSession table; // kept from one round to the next, as the main window keeps it
 
     // Opens the ranking window for a round's score over the main window, as the round's end does,
     // and leaves it as `leave` does. What it showed: each row's rank, score and name (marked where
@@ -195,7 +195,7 @@ private slots:
         FakeServices first = game->services, later = first, last = first;
         first.names << "alice";
         later.names << "bob";
-        ranking::RankingTable firstRows, laterRows, lastRows;
+        ranking::RankingSession firstRows, laterRows, lastRows;
         ranking::Form3 firstWindow(first, firstRows, 0, nullptr);
         ranking::Form3 laterWindow(later, laterRows, 0, nullptr);
         ranking::Form3 lastWindow(last, lastRows, -3, nullptr); // enters as row 3 at its load
@@ -203,7 +203,7 @@ private slots:
         for (ranking::Form3 *window : { &firstWindow, &laterWindow, &laterWindow, &lastWindow })
             QMetaObject::invokeMethod(window, "Command1Click");
         const QByteArray saved = crlf(" 0 |bob| 0 |alice|||");
-        QCOMPARE(at(game->filePath) + ranking::encodeRankingFile(lastRows), saved + saved);
+        QCOMPARE(at(game->filePath) + ranking::encodeRankingFile(lastRows.table), saved + saved);
         QCOMPARE(first.errors + later.errors + last.errors, QStringList());
         QCOMPARE(last.asked.size(), 1); // it entered, tied with row 3, at its load
     }
