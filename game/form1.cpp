@@ -28,11 +28,11 @@ const QSize clientSize(394, 245);
 
 } // namespace
 
-Form1::Form1(platform::Services &services, QWidget *parent)
+Form1::Form1(platform::Services &platformServices, QWidget *parent)
     : QMainWindow(parent,
                   Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                       | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
-    , services(services)
+    , services(platformServices)
 {
     createControls();
     createMenus();
