@@ -52,6 +52,7 @@ RankingRound::Save RankingRound::save()
     RankingTable saved = rowsRead;
     const SaveResult result = saveRanking(files, saved, entryToSave);
     if (result == SaveResult::Saved) {
+        // The entry is in the file now: saving again must not add it twice.
         rowsRead = saved;
         entryToSave = false;
         table = saved;
