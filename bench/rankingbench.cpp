@@ -72,9 +72,9 @@ int main(int argc, char *argv[])
 
     BenchServices services;
     services.files.file = path;
-    ranking::RankingTable table;
+    ranking::RankingSession session;
     // A score that enters no row: no name box.
-    ranking::Form3 form(services, table, -32768, nullptr);
+    ranking::Form3 form(services, session, -32768, nullptr);
 
     const double load = medianMicroseconds([&path] {
         ranking::RankingTable read;

@@ -182,7 +182,7 @@ void Form1::GameOver()
 
 void Form1::showRankingWindow()
 {
-    ranking::Form3 form3(services, rankingTable, score, this);
+    ranking::Form3 form3(services, rankingSession, score, this);
     form3.exec();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "services.h"
+#include "rankingfiles.h"
 
 #include <QString>
 

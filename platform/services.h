@@ -1,25 +1,13 @@
 #pragma once
 
+#include "programversion.h"
+#include "rankingfiles.h"
+
 #include <QString>
 
 class QWidget;
 
 namespace platform {
-
-// Where the ranking is kept.
-struct RankingFiles {
-    // The file read at the end of a round and saved by the ranking window.
-    QString file;
-    // Read instead while `file` does not exist yet, and never written: the rows left beside
-    // an installed program, carried into the player's own file by its first save. Empty
-    // where there is none to look for.
-    QString fallback;
-};
-
-struct Version {
-    int majorNumber = 0;
-    int minorNumber = 0;
-};
 
 // Everything the windows need from the system that a test must be able to replace:
 // the clock, the random numbers, the input box, error messages, files and quitting.

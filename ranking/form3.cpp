@@ -3,8 +3,6 @@
 #include "controls.h"
 #include "design.h"
 #include "icon.h"
-#include "rankingfile.h"
-#include "rankingstore.h"
 
 #include <QDir>
 #include <QLabel>
@@ -20,18 +18,17 @@ const QSize clientSize(353, 271);
 // The tops of rows 1, 2 and 3.
 const std::array<int, 3> rowTops{ 56, 104, 152 };
 
-// Told once a run: without the converter no round's ranking can ever be read or saved.
-bool toldNoConverter = false;
 const char noConverter[] = "文字コード CP932 (Shift_JIS) を扱えないため、"
                            "ランキングの読み込みも保存もできません。";
 const char namePrompt[] = "おめでとう！名前を入力してください";
 
 } // namespace
 
-Form3::Form3(platform::Services &services, RankingTable &table, qint16 tokuten, QWidget *parent)
+Form3::Form3(platform::Services &windowServices, RankingSession &rankingSession, qint16 tokuten, QWidget *parent)
     : QDialog(parent, dialogFlags)
-    , services(services)
-    , table(table)
+    , services(windowServices)
+    , session(rankingSession)
+    , round(rankingSession.table, tokuten)
 {
     createControls();
     FormLoad(tokuten);
@@ -94,25 +91,15 @@ void Form3::createControls()
 void Form3::FormLoad(qint16 tokuten)
 {
     Label1->setText(QString::number(tokuten));
-    table.rankScores[candidateSlot] = tokuten;
     IniRead();
-
-    const std::optional<int> row = rowEntered(table, tokuten);
-    if (row) {
+    if (round.entryRow()) {
         // Asked before this window is visible, so the box stands over the main window.
-        const QString typed =
-            services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair"));
-        // The row shows the name as the file will hold it.
-        table.rankNames[candidateSlot] = storableName(typed);
+        round.enter(services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair")));
     }
-    rowsRead = table;
-    entryToSave = row.has_value();
-    if (row)
-        insertCandidate(table, *row);
-
+    const RankingTable &rows = round.rows();
     for (int i = 0; i < storedRows; ++i) {
-        Label5[i]->setText(scoreText(table.rankScores[i]));
-        Label6[i]->setText(nameText(table.rankNames[i]));
+        Label5[i]->setText(scoreText(rows.rankScores[i]));
+        Label6[i]->setText(nameText(rows.rankNames[i]));
     }
 }
 
@@ -131,41 +118,34 @@ void Form3::reject()
 void Form3::IniRead()
 {
     files = services.rankingFiles();
-    if (!cp932Available()) {
-        leaveFileAlone = true;
-        if (!toldNoConverter)
+    switch (round.load(files)) {
+    case RankingRound::Load::Read:
+        break;
+    case RankingRound::Load::NoConverter:
+        // Told once a run: it holds for every round.
+        if (!session.toldNoConverter)
             services.showError(parentWidget(), QString::fromUtf8(noConverter));
-        toldNoConverter = true;
-        return;
-    }
-    // A missing file is an empty table, at every load: the first save creates it. An installed
-    // copy's first rounds read the rows left beside the program, which the first save carries
-    // into the player's own file.
-    const StoredRead read = readStoredRows(files, table);
-    if (read.file == ReadResult::Unreadable) {
-        leaveFileAlone = true;
+        session.toldNoConverter = true;
+        break;
+    case RankingRound::Load::FileUnreadable:
         tellCannotRead(files.file, true);
-    } else if (read.fallback == ReadResult::Unreadable) {
+        break;
+    case RankingRound::Load::FallbackUnreadable:
         tellCannotRead(files.fallback, false);
+        break;
     }
 }
 
 void Form3::Iniwrite()
 {
-    if (leaveFileAlone)
-        return;
-    RankingTable saved = rowsRead;
-    switch (saveRanking(files, saved, entryToSave)) {
-    case SaveResult::Saved:
-        // The entry is in the file now: saving again must not add it twice.
-        rowsRead = saved;
-        entryToSave = false;
-        table = saved;
+    switch (round.save()) {
+    case RankingRound::Save::Saved:
+    case RankingRound::Save::LeftAlone:
         break;
-    case SaveResult::Unreadable:
+    case RankingRound::Save::Unreadable:
         tellCannotRead(files.file, true);
         break;
-    case SaveResult::Failed:
+    case RankingRound::Save::Failed:
         const QString notSaved = QStringLiteral("ランキングファイル %1 に保存できませんでした。");
         services.showError(this, notSaved.arg(QDir::toNativeSeparators(files.file)));
         break;

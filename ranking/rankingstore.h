@@ -4,7 +4,7 @@
 // crash, a full disk nor a second copy of the game loses a row.
 
 #include "rankingtable.h"
-#include "services.h"
+#include "rankingfiles.h"
 
 #include <QString>
 

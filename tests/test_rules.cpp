@@ -108,5 +108,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestRules)
+QTEST_GUILESS_MAIN(TestRules)
 #include "test_rules.moc"

@@ -28,3 +28,11 @@ inline bool write(const QString &path, const QByteArray &bytes)
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
+
+// A pipe in the place of `path`, or a link there to a pipe beside it.
+inline bool makePipe(const QString &path, bool linked = false)
+{
+    const QString fifo = linked ? path + ".pipe" : path;
+    QFile::remove(path);
+    return ::mkfifo(QFile::encodeName(fifo), 0600) == 0 && (!linked || QFile::link(fifo, path));
+}

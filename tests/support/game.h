@@ -24,6 +24,7 @@ public:
     QStringList names; // answers of the input box in order; none left is Cancel
     QStringList asked; // the window each input box stood over
     QStringList errors;
+    QStringList toldOver; // the window each error message stood over
     platform::RankingFiles files;
     platform::Version version{ 1, 0 };
     int seedCalls = 0, endProgramCalls = 0;
@@ -36,7 +37,11 @@ public:
         asked << (parent ? parent->objectName() : "");
         return names.isEmpty() ? QString() : names.takeFirst();
     }
-    void showError(QWidget *, const QString &text) override { errors << text; }
+    void showError(QWidget *parent, const QString &text) override
+    {
+        toldOver << parent->objectName();
+        errors << text;
+    }
     platform::RankingFiles rankingFiles() override { return files; }
     platform::Version applicationVersion() override { return version; }
     void endProgram() override { ++endProgramCalls; }

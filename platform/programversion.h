@@ -1,0 +1,10 @@
+#pragma once
+
+namespace platform {
+
+struct Version {
+    int majorNumber = 0;
+    int minorNumber = 0;
+};
+
+} // namespace platform
