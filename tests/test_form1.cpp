@@ -125,7 +125,7 @@ private slots:
         }
         QCOMPARE(seen.size() + g.services.endProgramCalls, 2);
         g.services.now += 0.001;
-        QTRY_COMPARE_WITH_TIMEOUT(seen.value(2), QString("ランキング-10"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(seen.value(2), QString("ランキング-10"), 30000);
         QVERIFY(!g.form->findChild<QTimer *>()->isActive());
         g.form->findChild<QAction *>("mnuEnd")->trigger();
         QCOMPARE(g.services.endProgramCalls, 1);
