@@ -45,15 +45,19 @@ public:
 
 // Runs an action on the next modal window once it is the active window, for a test that calls
 // something that returns only once that window has closed. Looks again every 10 ms, so that a
-// window which opens later (at a timer's tick) is met too; gives up after 30 seconds.
-inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer ceiling = QDeadlineTimer(30000))
+// window which opens later (at a timer's tick) is met too; gives up after 30 seconds, or once the
+// test that asked has ended.
+inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer ceiling = QDeadlineTimer(30000),
+                           QByteArray test = QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
 {
-    QTimer::singleShot(10, [action, ceiling] {
+    QTimer::singleShot(10, [action, ceiling, test] {
         QWidget *modal = QApplication::activeModalWidget();
+        if (test != QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
+            return;
         if (modal && modal->isActiveWindow())
             action(modal);
         else if (!ceiling.hasExpired())
-            whenModalShows(action, ceiling);
+            whenModalShows(action, ceiling, test);
         else if (modal)
             modal->close(); // the call returns, and the test fails on what it did not see
     });
