@@ -51,9 +51,9 @@ inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer
                            QByteArray test = QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
 {
     QTimer::singleShot(10, [action, ceiling, test] {
-        QWidget *modal = QApplication::activeModalWidget();
         if (test != QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
             return;
+        QWidget *modal = QApplication::activeModalWidget();
         if (modal && modal->isActiveWindow())
             action(modal);
         else if (!ceiling.hasExpired())
@@ -69,8 +69,10 @@ inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer
 inline QString leave(QWidget *window, int key)
 {
     if (key > 0) {
-        if (!QTest::qWaitForWindowActive(window, 30000) || !window->focusWidget())
-            return window->close() ? "never active" : "never active, still open";
+        if (!QTest::qWaitForWindowActive(window, 30000) || !window->focusWidget()) {
+            window->close();
+            return "never active";
+        }
         QTest::keyClick(window->focusWidget(), Qt::Key(key));
     } else if (key == 0) {
         QTest::mouseClick(window->findChild<QPushButton *>("Command1"), Qt::LeftButton);
