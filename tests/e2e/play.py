@@ -67,7 +67,7 @@ def x11(program, installed):
     check((answer := registrar.stdout.readline()) == b"1\n", f"a registrar takes its name: {answer}")
     # Qt's own options reach Qt: X11's -name names the window's instance.
     game = start(program, "-name", "qp")
-    check(main := wait(lambda: windows("Quickpair"), 20), "the window opens")
+    check(main := wait(lambda: windows("Quickpair"), 60), "the window opens")
     main = main[0]
     named = re.search(r"^StartupWMClass=(.*)", ENTRY, re.M)[1]
     prop = sp.check_output(["xprop", "-id", main, "WM_CLASS"], text=True)
@@ -75,24 +75,27 @@ def x11(program, installed):
     height = int(re.search(rb"HEIGHT=(\d+)", sp.check_output(["xdotool", "getwindowgeometry", "--shell", main]))[1])
     check(height > 245 + 15, f"a menu bar in the window, {height} high")
 
-    # Keys that score nothing: the round ends at 0, on the real clock, with the name box.
+    # Keys that score nothing: the round ends at 0, on the real clock, with the name box. Not before
+    # 30 s; how long after depends on the machine (test_form1 holds the round to the clock's 30 s).
     begun = time.monotonic()
     keys(main, "key", "--delay", "100", "alt+s", "a", "space", "Return")
-    box = wait(lambda: [w for w in windows("Quickpair") if w != main], 45)
+    box = wait(lambda: [w for w in windows("Quickpair") if w != main], 120)
     elapsed = time.monotonic() - begun
-    check(box and 29.5 < elapsed < 35 and game.poll() is None, f"the name box after {elapsed:.1f} s")
+    check(box and elapsed > 29.5 and game.poll() is None, f"the name box after {elapsed:.1f} s")
     keys(box[0], "type", "--delay", "50", "Bob")
     keys(box[0], "key", "Return")
-    check(ranking := wait(lambda: windows("ランキング"), 10), "the ranking opens")
+    check(ranking := wait(lambda: windows("ランキング"), 60), "the ranking opens")
     keys(ranking[0], "key", "Return")
-    check(wait(lambda: not windows("ランキング"), 10), "戻る closes it")
+    check(wait(lambda: not windows("ランキング"), 60), "戻る closes it")
+    # The file as it stands once it holds the round, or at the ceiling.
+    wait(lambda: ini.read_bytes() == EXPECTED, 60)
     check((saved := ini.read_bytes()) == EXPECTED, f"{ini} holds {saved!r}")
     if installed:
         check(sorted(os.listdir(beside)) == files_beside, f"nothing written beside {program}")
     else:
         check(not data.exists(), f"nothing written in {data}")
     keys(main, "key", "alt+x")
-    check(game.wait(10) == 0, f"Alt+X quits: {game.returncode}")
+    check(game.wait(60) == 0, f"Alt+X quits: {game.returncode}")
 
 
 def wayland(program, installed):
@@ -107,17 +110,17 @@ def wayland(program, installed):
         # Whether a screenshot shows a run of exactly 394 black pixels (3 bytes each): the client
         # area's top row. Each screenshot goes to a folder of its own.
         shots = tempfile.mkdtemp(dir=".")
-        sp.run(["weston-screenshooter"], cwd=shots, capture_output=True, timeout=10)
+        sp.run(["weston-screenshooter"], cwd=shots, capture_output=True, timeout=60)
         for name in os.listdir(shots):
             rgb = sp.check_output(["stream", "-map", "rgb", "-storage-type", "char", f"{shots}/{name}", "-"])
             return re.search(rb"[^\0]\0{1182}(?!\0\0\0)", rgb)
 
     start("weston", "--backend=headless-backend.so", "--use-pixman", "--debug", "--no-config", "--socket=quickpair-e2e")
-    check(wait(lambda: os.path.exists("quickpair-e2e"), 10), "weston starts")
+    check(wait(lambda: os.path.exists("quickpair-e2e"), 60), "weston starts")
     # The Wayland requests the game sends go to a file: they would fill a pipe no one reads.
     log = pathlib.Path("protocol.log")
     game = start(program, env=os.environ | {"WAYLAND_DEBUG": "client"}, stderr=log.open("w"))
-    check(wait(lambda: game.poll() is not None or drawn(), 20) and game.poll() is None,
+    check(wait(lambda: game.poll() is not None or drawn(), 60) and game.poll() is None,
           f"the window is drawn: {game.poll()}")
     ids = set(re.findall(r'set_app_id\("([^"]*)"', log.read_text()))
     check(ids == {ID}, f"app id {ids} is {ID}")

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -47,28 +48,42 @@ public:
     void endProgram() override { ++endProgramCalls; }
 };
 
-// Runs an action on the next modal window as soon as it shows, for a test that calls something
-// that returns only once that window has closed. Gives up after five seconds.
-inline void whenModalShows(std::function<void(QWidget *)> action, int triesLeft = 500)
+// Runs an action on the next modal window once it is the active window, for a test that calls
+// something that returns only once that window has closed. Looks again every 10 ms, so that a
+// window which opens later (at a timer's tick) is met too; gives up after 30 seconds, or once the
+// test that asked has ended.
+inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer ceiling = QDeadlineTimer(30000),
+                           QByteArray test = QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
 {
-    QTimer::singleShot(10, [action, triesLeft] {
-        if (QWidget *modal = QApplication::activeModalWidget(); modal && modal->isVisible())
+    QTimer::singleShot(10, [action, ceiling, test] {
+        if (test != QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
+            return;
+        QWidget *modal = QApplication::activeModalWidget();
+        if (modal && modal->isActiveWindow())
             action(modal);
-        else if (triesLeft > 0)
-            whenModalShows(action, triesLeft - 1);
+        else if (!ceiling.hasExpired())
+            whenModalShows(action, ceiling, test);
+        else if (modal)
+            modal->close(); // the call returns, and the test fails on what it did not see
     });
 }
 
-// Closes a window as a player would: with a key, a click on its button (0) or the close button
-// (-1). Says whether that left it open, and then closes it anyway, so that no test hangs.
+// Closes a window as a player would: with a key to the widget that has the window's focus, a
+// click on its button (0) or the close button (-1). Says whether that left it open, and then
+// closes it anyway, so that no test hangs.
 inline QString leave(QWidget *window, int key)
 {
-    if (key > 0)
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
-    else if (key == 0)
+    if (key > 0) {
+        if (!QTest::qWaitForWindowActive(window, 30000) || !window->focusWidget()) {
+            window->close();
+            return "never active";
+        }
+        QTest::keyClick(window->focusWidget(), Qt::Key(key));
+    } else if (key == 0) {
         QTest::mouseClick(window->findChild<QPushButton *>("Command1"), Qt::LeftButton);
-    else
+    } else {
         window->close();
+    }
     return window->isVisible() && window->close() ? "still open" : "";
 }
 
@@ -83,6 +98,8 @@ struct Game {
         services.files.file = filePath;
         form = std::make_unique<game::Form1>(services);
         form->show();
+        // Keys go to the window, and the windows it opens stand over it, only once it is active.
+        QVERIFY(QTest::qWaitForWindowActive(form.get(), 30000));
     }
     QString text(const char *label) const { return form->findChild<QLabel *>(label)->text(); }
 
