@@ -4,10 +4,11 @@
 #     play.py x11 /usr/games/quickpair --installed   the same round, played where the package put it
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
 # On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
-# file with CP932 names (installed, it keeps that file in the player's data folder instead), with a global menu's registrar on the session bus, and is given Qt's own
-# -name; its menu bar stays in the window and its class is the desktop entry's. A round on the real
-# clock ends at 0 with the name box, the name is typed, 戻る saves the file byte for byte, and Alt+X
-# quits. On Wayland the window is drawn and carries the entry's id. Skipped (77) where a tool is missing.
+# file with CP932 names (installed, it keeps that file in the player's data folder instead), with
+# a global menu's registrar on the session bus, and is given Qt's own -name; its menu bar stays in
+# the window and its class is the desktop entry's. A round on the real clock ends at 0 with the
+# name box, the name is typed, 戻る saves the file byte for byte, and Alt+X quits. On Wayland the
+# window is drawn and carries the entry's id. Skipped (77) where a tool is missing.
 import os, pathlib, re, shutil, subprocess as sp, sys, tempfile, time
 
 ID = "org.example.Quickpair"
