@@ -117,8 +117,7 @@ void Form3::reject()
 
 void Form3::IniRead()
 {
-    files = services.rankingFiles();
-    switch (round.load(files)) {
+    switch (round.load(services.rankingFiles())) {
     case RankingRound::Load::Read:
         break;
     case RankingRound::Load::NoConverter:
@@ -128,10 +127,10 @@ void Form3::IniRead()
         session.toldNoConverter = true;
         break;
     case RankingRound::Load::FileUnreadable:
-        tellCannotRead(files.file, true);
+        tellCannotRead(round.rankingFiles().file, true);
         break;
     case RankingRound::Load::FallbackUnreadable:
-        tellCannotRead(files.fallback, false);
+        tellCannotRead(round.rankingFiles().fallback, false);
         break;
     }
 }
@@ -143,11 +142,11 @@ void Form3::Iniwrite()
     case RankingRound::Save::LeftAlone:
         break;
     case RankingRound::Save::Unreadable:
-        tellCannotRead(files.file, true);
+        tellCannotRead(round.rankingFiles().file, true);
         break;
     case RankingRound::Save::Failed:
         const QString notSaved = QStringLiteral("ランキングファイル %1 に保存できませんでした。");
-        services.showError(this, notSaved.arg(QDir::toNativeSeparators(files.file)));
+        services.showError(this, notSaved.arg(QDir::toNativeSeparators(round.rankingFiles().file)));
         break;
     }
 }

@@ -43,7 +43,6 @@ private:
     platform::Services &services;
     RankingSession &session;
     RankingRound round;
-    platform::RankingFiles files;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -48,6 +48,8 @@ public:
     Save save();
 
     const RankingTable &rows() const { return table; }
+    // Where the rows were read from, and will be saved: the messages name these files.
+    const platform::RankingFiles &rankingFiles() const { return files; }
 
 private:
     RankingTable &table;

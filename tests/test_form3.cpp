@@ -99,7 +99,8 @@ private slots:
         QTest::addColumn<QString>("over"); // the window it stands over
         const Fault none = [](Game &) {};
         const Fault pipe = [](Game &g) { QVERIFY(makePipe(g.filePath, true)); };
-        const QString unread("quip.ini を読み込めませんでした。\n今回の記録は保存されません。");
+        const QString unread("quip.ini を読み込めませんでした。\n"
+                             "今回の記録は保存されません。");
         QTest::newRow("unreadable at load") << pipe << none << unread << "Form1";
         QTest::newRow("unreadable at save") << none << pipe << unread << "Form3";
         const Fault belowAFile = [](Game &g) { g.services.files.file = g.filePath + "/quip.ini"; };
