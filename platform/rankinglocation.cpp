@@ -1,11 +1,9 @@
 #include "rankinglocation.h"
 
 #include "buildversion.h"
+#include "regularfile.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <unistd.h>
 
 namespace platform {
 
@@ -21,9 +19,7 @@ bool keepsRankingBeside(const QString &programDir)
 {
     if (QFileInfo::exists(programDir + QStringLiteral("/" QUICKPAIR_INSTALLED_ENTRY)))
         return false;
-    // A new file needs both write and search permission on its folder. Asks the kernel rather
-    // than reading mode bits, so a read-only mount or an access list counts too.
-    return ::access(QFile::encodeName(programDir).constData(), W_OK | X_OK) == 0;
+    return folderTakesNewFiles(programDir);
 }
 
 } // namespace platform

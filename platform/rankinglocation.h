@@ -14,7 +14,9 @@ RankingFiles rankingFiles(const QString &programDir, bool keepBeside, const QStr
 // Whether the copy in the folder keeps its ranking beside itself: a portable copy whose folder
 // this process may create files in. A copy counts as installed when its install laid down the
 // desktop entry beside its folder (prefix/bin and prefix/share, /usr/games and /usr/share):
-// the install decides, not permissions, so that root and a player use the same file.
+// the install decides, not permissions, so that root and a player use the same file. Windows
+// has no such entry: there a copy keeps its file beside itself, as Windows programs kept theirs,
+// wherever its folder takes new files, so not under Program Files unless run as administrator.
 bool keepsRankingBeside(const QString &programDir);
 
 } // namespace platform

@@ -1,13 +1,10 @@
 #include "rankingfile.h"
 
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include "cp932.h"
 
 namespace ranking {
 
 namespace {
-
-const char codePage[] = "windows-31j";
 
 struct LineReader {
     const QByteArray &bytes;
@@ -87,46 +84,35 @@ char16_t windowsForm(char16_t c)
     }
 }
 
-bool cp932Stores(const QString &character)
+bool cp932Stores(const QString &text)
 {
-    // A new encoder for every test: with ICU behind it, an error stays reported even after
-    // resetState(). Stateless, so a lone surrogate is an error rather than held back.
-    QStringEncoder encoder(codePage, QStringConverter::Flag::Stateless);
-    const QByteArray encoded = encoder.encode(character);
-    return !encoder.hasError() && !encoded.isEmpty();
+    return platform::cp932::encode(text).has_value();
 }
 
 } // namespace
 
 void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
 {
-    QStringDecoder decoder(codePage, QStringConverter::Flag::Stateless);
     LineReader reader{ bytes };
     // The end of the file is looked for only before a pair: a file that stops after a score
     // line gives that row an empty name.
     for (int slot = 0; slot < storedRows && !reader.atEnd(); ++slot) {
         table.rankScores[slot] = parseScore(reader.next());
         table.nameBytes[slot] = reader.next();
-        // ICU reads a byte that is no CP932 character as U+001A, and drops a lead byte that ends
-        // its input: after a line end, that byte is read too. The row shows "?" for each.
-        QString decoded = decoder.decode(table.nameBytes[slot] + '\n');
-        decoded.chop(1);
-        decoded.replace(QChar(0x1A), QChar::ReplacementCharacter);
-        // A line of no characters, also one whose bytes decode to none, is an empty name.
-        const QString name = storableName(decoded);
+        // A byte that is no character shows as "?". A line of no characters, also one whose
+        // bytes decode to none, is an empty name.
+        const QString name = storableName(platform::cp932::decode(table.nameBytes[slot]));
         table.rankNames[slot] = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
     }
 }
 
 bool cp932Available()
 {
-    static const bool available = QStringEncoder(codePage).isValid() && QStringDecoder(codePage).isValid();
-    return available;
+    return platform::cp932::available();
 }
 
 QByteArray encodeRankingFile(const RankingTable &table)
 {
-    QStringEncoder encoder(codePage);
     QByteArray bytes;
     for (int slot = 0; slot < storedRows; ++slot) {
         bytes += scoreLine(table.rankScores[slot]);
@@ -134,7 +120,7 @@ QByteArray encodeRankingFile(const RankingTable &table)
         if (!table.nameBytes[slot].isEmpty())
             bytes += table.nameBytes[slot];
         else if (table.rankNames[slot])
-            bytes += QByteArray(encoder.encode(storableName(*table.rankNames[slot])));
+            bytes += platform::cp932::encode(storableName(*table.rankNames[slot])).value_or(QByteArray());
         bytes += "\r\n";
     }
     return bytes;

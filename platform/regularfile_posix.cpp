@@ -35,6 +35,13 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
     return { FileContents::Read, bytes };
 }
 
+bool folderTakesNewFiles(const QString &path)
+{
+    // A new file needs both write and search permission on its folder. Asks the kernel rather
+    // than reading mode bits, so a read-only mount or an access list counts too.
+    return ::access(QFile::encodeName(path).constData(), W_OK | X_OK) == 0;
+}
+
 bool isRegularFileOrFree(const QString &path)
 {
     struct stat status{};
