@@ -97,7 +97,9 @@ void Form1::createMenus()
     connect(mnuEnd, &QAction::triggered, this, &Form1::mnuEndClick);
     connect(mnuVer, &QAction::triggered, this, &Form1::mnuVerClick);
 
-    setFixedSize(clientSize.width(), clientSize.height() + menuBar()->sizeHint().height());
+    // As tall as the layout makes the window: the menu bar as laid out at the client's width,
+    // which under Windows' own style is a pixel more than its size hint.
+    setFixedSize(clientSize.width(), clientSize.height() + menuBar()->heightForWidth(clientSize.width()));
     platform::centreOnScreen(this);
 }
 
