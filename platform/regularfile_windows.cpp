@@ -63,7 +63,7 @@ bool folderTakesNewFiles(const QString &path)
     // Windows decides by the folder's access list, which no attribute shows (Program Files is
     // not read-only, yet a player cannot create a file there): a file is made and removed.
     QTemporaryFile probe(path + QStringLiteral("/quickpair-XXXXXX.tmp"));
-    return probe.open();
+    return !path.isEmpty() && probe.open();
 }
 
 bool isRegularFileOrFree(const QString &path)
