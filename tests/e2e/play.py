@@ -3,6 +3,7 @@
 #     play.py x11 path/to/quickpair      one round on X11 (Xvfb), played through xdotool
 #     play.py x11 /usr/games/quickpair --installed   the same round, played where the package put it
 #     play.py wayland path/to/quickpair  a look at it as a native Wayland client of a headless weston
+#     play.py wine path/to/quickpair.exe the X11 round, played with the Windows program under Wine
 # On X11 (under xvfb-run and dbus-run-session) the program lies in a fresh folder beside a ranking
 # file with CP932 names (installed, it keeps that file in the player's data folder instead), with
 # a global menu's registrar on the session bus, and is given Qt's own -name; its menu bar stays in
@@ -47,11 +48,16 @@ def wait(condition, timeout):
         time.sleep(0.1)
 
 
+def windows(title):
+    return sp.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"], capture_output=True).stdout.split()
+
+
+def keys(window, *keys):
+    sp.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
+
+
 def x11(program, installed):
     need("xdotool", "xprop")
-    windows = lambda title: sp.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
-                                   capture_output=True).stdout.split()
-    keys = lambda window, *keys: sp.run(["xdotool", "windowfocus", "--sync", window, *keys], check=True)
     os.environ["QT_QPA_PLATFORM"] = "xcb"
     # A portable copy keeps its ranking beside itself, an installed one in the player's data folder;
     # neither writes in the other place.
@@ -73,9 +79,37 @@ def x11(program, installed):
     named = re.search(r"^StartupWMClass=(.*)", ENTRY, re.M)[1]
     prop = sp.check_output(["xprop", "-id", main, "WM_CLASS"], text=True)
     check(prop.endswith(f' = "qp", "{named}"\n'), f"{prop.strip()}: instance qp, the entry's class {named}")
+    play_round(game, main, ini)
+    if installed:
+        check(sorted(os.listdir(beside)) == files_beside, f"nothing written beside {program}")
+    else:
+        check(not data.exists(), f"nothing written in {data}")
+    keys(main, "key", "alt+x")
+    check(game.wait(60) == 0, f"Alt+X quits: {game.returncode}")
+
+
+def wine(program, installed):
+    # The Windows program under Wine, in a Wine prefix of the run's own, which scripts/wine-run
+    # makes before the program starts. Wine's windows are X11 windows, undecorated without a
+    # window manager.
+    need("xdotool", "wine")
+    os.environ["WINEPREFIX"] = os.path.abspath("wine")
+    run = pathlib.Path(__file__).parents[2] / "scripts/wine-run"
+    sp.run([run, "cmd", "/c", "exit"], check=True, timeout=240)
+    ini = pathlib.Path(program).parent / "quip.ini"
+    ini.write_bytes(SEEDED)
+    game = start(run, program)
+    check(main := wait(lambda: windows("Quickpair"), 60), "the window opens")
+    play_round(game, main[0], ini)
+    data = next(pathlib.Path("wine/drive_c/users").glob("*/AppData/Roaming"))
+    check(not (data / "Quickpair").exists(), f"nothing written in {data}")
+    keys(main[0], "key", "alt+x")
+    check(game.wait(60) == 0, f"Alt+X quits: {game.returncode}")
+
+
+def play_round(game, main, ini):
     height = int(re.search(rb"HEIGHT=(\d+)", sp.check_output(["xdotool", "getwindowgeometry", "--shell", main]))[1])
     check(height > 245 + 15, f"a menu bar in the window, {height} high")
-
     # Keys that score nothing: the round ends at 0, on the real clock, with the name box. Not before
     # 30 s; how long after depends on the machine (test_form1 holds the round to the clock's 30 s).
     begun = time.monotonic()
@@ -91,12 +125,6 @@ def x11(program, installed):
     # The file as it stands once it holds the round, or at the ceiling.
     wait(lambda: ini.read_bytes() == EXPECTED, 60)
     check((saved := ini.read_bytes()) == EXPECTED, f"{ini} holds {saved!r}")
-    if installed:
-        check(sorted(os.listdir(beside)) == files_beside, f"nothing written beside {program}")
-    else:
-        check(not data.exists(), f"nothing written in {data}")
-    keys(main, "key", "alt+x")
-    check(game.wait(60) == 0, f"Alt+X quits: {game.returncode}")
 
 
 def wayland(program, installed):
@@ -138,7 +166,7 @@ if __name__ == "__main__":
         os.environ["HOME"] = folder
         os.environ.pop("XDG_DATA_HOME", None)
         try:
-            {"x11": x11, "wayland": wayland}[sys.argv[1]](program, installed)
+            {"x11": x11, "wayland": wayland, "wine": wine}[sys.argv[1]](program, installed)
         finally:
             for process in started:
                 process.kill()

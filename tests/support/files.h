@@ -3,18 +3,31 @@
 // Files as a test writes and reads them, without ever opening something that could block.
 
 #include <QFile>
+#include <QFileInfo>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/stat.h>
+#endif
 
 // What lies at the path: a regular file's bytes, or "(no file)" or "(not a file)". Never opens
 // anything else, so a pipe cannot block the test.
 inline QByteArray at(const QString &path)
 {
+#ifdef Q_OS_WIN
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return "(no file)";
+    const bool regular = info.isFile() && !info.isSymLink();
+#else
     struct stat status{};
     if (::lstat(QFile::encodeName(path), &status) != 0)
         return "(no file)";
+    const bool regular = S_ISREG(status.st_mode);
+#endif
     QFile file(path);
-    return S_ISREG(status.st_mode) && file.open(QIODevice::ReadOnly) ? file.readAll() : "(not a file)";
+    return regular && file.open(QIODevice::ReadOnly) ? file.readAll() : "(not a file)";
 }
 
 // A ranking file's lines written with "|" for each CR LF.
@@ -29,6 +42,29 @@ inline bool write(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
+#ifdef Q_OS_WIN
+// Another program's hold on a file, opened without sharing, as an editor or a virus scanner
+// may hold it; let go when this goes.
+class HeldFile {
+public:
+    explicit HeldFile(const QString &path)
+        : handle(CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~HeldFile()
+    {
+        if (isHeld())
+            CloseHandle(handle);
+    }
+    HeldFile(const HeldFile &) = delete;
+    HeldFile &operator=(const HeldFile &) = delete;
+    bool isHeld() const { return handle != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle;
+};
+#else
 // A pipe in the place of `path`, or a link there to a pipe beside it.
 inline bool makePipe(const QString &path, bool linked = false)
 {
@@ -36,3 +72,4 @@ inline bool makePipe(const QString &path, bool linked = false)
     QFile::remove(path);
     return ::mkfifo(QFile::encodeName(fifo), 0600) == 0 && (!linked || QFile::link(fifo, path));
 }
+#endif
