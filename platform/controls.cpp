@@ -91,6 +91,9 @@ void centreOnScreen(QWidget *window)
     const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
+    // The frame's size is known once the window exists, at once on Windows (title bar and
+    // borders); a window manager that adds one (X11) tells it only after the window is shown.
+    window->winId();
     const QRect available = screen->availableGeometry();
     const QSize frame = window->frameGeometry().size();
     window->move(available.x() + (available.width() - frame.width()) / 2,
