@@ -15,18 +15,21 @@ std::wstring nativePath(const QString &path)
     return QDir::toNativeSeparators(path).toStdWString();
 }
 
+// What a failure to look at or open `path` says of it: nothing there, or something unreadable.
+FileContents::Status statusAfter(DWORD error)
+{
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileContents::Missing
+                                                                          : FileContents::Unreadable;
+}
+
 } // namespace
 
 FileContents readRegularFile(const QString &path, qint64 maxBytes)
 {
     const std::wstring name = nativePath(path);
     const DWORD attributes = GetFileAttributesW(name.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        return { error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? FileContents::Missing
-                                                                                : FileContents::Unreadable,
-                 {} };
-    }
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return { statusAfter(GetLastError()), {} };
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
         return { FileContents::Unreadable, {} };
 
@@ -37,7 +40,7 @@ FileContents readRegularFile(const QString &path, qint64 maxBytes)
         CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
-        return { GetLastError() == ERROR_FILE_NOT_FOUND ? FileContents::Missing : FileContents::Unreadable, {} };
+        return { statusAfter(GetLastError()), {} };
     const auto close = qScopeGuard([handle] { CloseHandle(handle); });
     BY_HANDLE_FILE_INFORMATION information{};
     if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &information)
@@ -69,10 +72,8 @@ bool folderTakesNewFiles(const QString &path)
 bool isRegularFileOrFree(const QString &path)
 {
     const DWORD attributes = GetFileAttributesW(nativePath(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    }
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return statusAfter(GetLastError()) == FileContents::Missing;
     // A folder, or a link or junction to anything.
     return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE));
 }
