@@ -1,6 +1,6 @@
 #include "startup.h"
 
-#include "buildversion.h"
+#include "buildconfig.h"
 #include "commandline.h"
 #include "controls.h"
 #include "form1.h"

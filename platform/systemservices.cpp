@@ -1,6 +1,6 @@
 #include "systemservices.h"
 
-#include "buildversion.h"
+#include "buildconfig.h"
 #include "rankinglocation.h"
 
 #include <QApplication>

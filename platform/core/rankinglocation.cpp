@@ -1,6 +1,6 @@
 #include "rankinglocation.h"
 
-#include "buildversion.h"
+#include "buildconfig.h"
 #include "regularfile.h"
 
 #include <QFileInfo>
