@@ -15,7 +15,7 @@ namespace app {
 int runGame(int &argc, char *argv[], void (*beforeShow)(QWidget *window))
 {
     platform::SystemServices services;
-    QCoreApplication::setApplicationName(QStringLiteral("Quickpair"));
+    QCoreApplication::setApplicationName(QStringLiteral(QUICKPAIR_APP_NAME));
     QCoreApplication::setApplicationVersion(version::versionNumber(services.applicationVersion()));
     // Most starts have no arguments: they skip the parser and its cost of about a millisecond.
     const bool hasArguments = argc > 1;

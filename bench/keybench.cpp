@@ -3,6 +3,7 @@
 // to the bare window, which shows a counter in its label.
 
 #include "barewindow.h"
+#include "buildconfig.h"
 #include "controls.h"
 #include "form1.h"
 #include "systemservices.h"
@@ -54,7 +55,7 @@ void waitUntilPainted()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quickpair"));
+    QApplication::setApplicationName(QStringLiteral(QUICKPAIR_APP_NAME));
     platform::installFontSubstitutes();
     const bool bare = QApplication::arguments().contains(QStringLiteral("bare"));
 

@@ -51,9 +51,9 @@ public:
 ranking::RankingTable fullTable()
 {
     ranking::RankingTable table;
-    table.rankScores = { qint16(130), qint16(120), qint16(-7), std::nullopt };
-    const QString yamada = QStringLiteral("山田太郎"), suzuki = QStringLiteral("鈴木①");
-    table.rankNames = { yamada, suzuki, QStringLiteral("ｱﾘｽ～"), std::nullopt };
+    table[0] = { 130, QStringLiteral("山田太郎"), {} };
+    table[1] = { 120, QStringLiteral("鈴木①"), {} };
+    table[2] = { -7, QStringLiteral("ｱﾘｽ～"), {} };
     return table;
 }
 
@@ -72,9 +72,9 @@ int main(int argc, char *argv[])
 
     BenchServices services;
     services.files.file = path;
-    ranking::RankingSession session;
+    ranking::RankingMemory memory;
     // A score that enters no row: no name box.
-    ranking::Form3 form(services, session, -32768, nullptr);
+    ranking::Form3 form(services, memory, -32768, nullptr);
 
     const double load = medianMicroseconds([&path] {
         ranking::RankingTable read;

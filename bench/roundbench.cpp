@@ -1,6 +1,7 @@
 // Round length under the real clock: from the click on the start item to the first window
 // of the ranking (the name box, or the ranking window itself) appearing on screen.
 
+#include "buildconfig.h"
 #include "controls.h"
 #include "form1.h"
 #include "systemservices.h"
@@ -48,7 +49,7 @@ private:
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quickpair"));
+    QApplication::setApplicationName(QStringLiteral(QUICKPAIR_APP_NAME));
     platform::installFontSubstitutes();
 
     platform::SystemServices services;

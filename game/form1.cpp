@@ -184,7 +184,7 @@ void Form1::GameOver()
 
 void Form1::showRankingWindow()
 {
-    ranking::Form3 form3(services, rankingSession, score, this);
+    ranking::Form3 form3(services, rankingMemory, score, this);
     form3.exec();
 }
 

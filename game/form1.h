@@ -1,6 +1,6 @@
 #pragma once
 
-#include "rankinground.h"
+#include "form3.h"
 #include "rules.h"
 
 #include <QMainWindow>
@@ -52,7 +52,7 @@ private:
     Question question;
     // The ranking window is created anew for every finished round, while its rows last for
     // the whole run: the main window keeps them and lends them to each showing.
-    ranking::RankingSession rankingSession;
+    ranking::RankingMemory rankingMemory;
 
     QLabel *Label1 = nullptr;
     QLabel *Label2 = nullptr;

@@ -53,8 +53,9 @@ void SystemServices::showError(QWidget *parent, const QString &text)
 RankingFiles SystemServices::rankingFiles()
 {
     const QString programDir = QApplication::applicationDirPath();
-    const RankingFiles files = platform::rankingFiles(
-        programDir, keepsRankingBeside(programDir), QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    const bool keepBeside = keepsRankingBeside(programDir, QStringLiteral(QUICKPAIR_INSTALLED_PROGRAM_DIR));
+    const RankingFiles files =
+        rankingFilesFor(programDir, keepBeside, QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
     // The player's data folder does not exist before the first ranking is saved.
     QDir().mkpath(QFileInfo(files.file).path());
     return files;

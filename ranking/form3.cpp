@@ -24,11 +24,11 @@ const char namePrompt[] = "おめでとう！名前を入力してください";
 
 } // namespace
 
-Form3::Form3(platform::Services &windowServices, RankingSession &rankingSession, qint16 tokuten, QWidget *parent)
+Form3::Form3(platform::Services &windowServices, RankingMemory &rankingMemory, qint16 tokuten, QWidget *parent)
     : QDialog(parent, dialogFlags)
     , services(windowServices)
-    , session(rankingSession)
-    , round(rankingSession.table, tokuten)
+    , memory(rankingMemory)
+    , round(rankingMemory.rows, tokuten)
 {
     createControls();
     FormLoad(tokuten);
@@ -96,10 +96,9 @@ void Form3::FormLoad(qint16 tokuten)
         // Asked before this window is visible, so the box stands over the main window.
         round.enter(services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair")));
     }
-    const RankingTable &rows = round.rows();
     for (int i = 0; i < storedRows; ++i) {
-        Label5[i]->setText(scoreText(rows.rankScores[i]));
-        Label6[i]->setText(nameText(rows.rankNames[i]));
+        Label5[i]->setText(scoreText(round.rows()[i]));
+        Label6[i]->setText(nameText(round.rows()[i]));
     }
 }
 
@@ -118,35 +117,38 @@ void Form3::reject()
 void Form3::IniRead()
 {
     switch (round.load(services.rankingFiles())) {
-    case RankingRound::Load::Read:
+    case LoadResult::Read:
         break;
-    case RankingRound::Load::NoConverter:
+    case LoadResult::NoConverter:
         // Told once a run: it holds for every round.
-        if (!session.toldNoConverter)
+        if (!memory.toldNoConverter)
             services.showError(parentWidget(), QString::fromUtf8(noConverter));
-        session.toldNoConverter = true;
+        memory.toldNoConverter = true;
         break;
-    case RankingRound::Load::FileUnreadable:
-        tellCannotRead(round.rankingFiles().file, true);
+    case LoadResult::FileUnreadable:
+        tellCannotRead(round.files().file, true);
         break;
-    case RankingRound::Load::FallbackUnreadable:
-        tellCannotRead(round.rankingFiles().fallback, false);
+    case LoadResult::FallbackUnreadable:
+        tellCannotRead(round.files().fallback, false);
         break;
     }
 }
 
 void Form3::Iniwrite()
 {
-    switch (round.save()) {
-    case RankingRound::Save::Saved:
-    case RankingRound::Save::LeftAlone:
+    const SaveResult saved = round.save();
+    // The next showing starts from these rows, the entry and whatever another copy saved in them.
+    memory.rows = round.rows();
+    switch (saved) {
+    case SaveResult::Saved:
+    case SaveResult::LeftAlone:
         break;
-    case RankingRound::Save::Unreadable:
-        tellCannotRead(round.rankingFiles().file, true);
+    case SaveResult::Unreadable:
+        tellCannotRead(round.files().file, true);
         break;
-    case RankingRound::Save::Failed:
+    case SaveResult::Failed:
         const QString notSaved = QStringLiteral("ランキングファイル %1 に保存できませんでした。");
-        services.showError(this, notSaved.arg(QDir::toNativeSeparators(round.rankingFiles().file)));
+        services.showError(this, notSaved.arg(QDir::toNativeSeparators(round.files().file)));
         break;
     }
 }

@@ -16,15 +16,24 @@ class Shape;
 
 namespace ranking {
 
+// What the ranking window keeps from one showing to the next while the game runs.
+struct RankingMemory {
+    // The rows last shown, which a round shows again where the file does not supply them.
+    RankingTable rows;
+    // Without the CP932 converter no round's ranking can ever be read or saved: the player is
+    // told once a run.
+    bool toldNoConverter = false;
+};
+
 // The ranking window: the top three with their names, and the score of the round that has
 // just ended. It shows that round's ranking while it is created, asking for a name when the
 // score enters, saves it to "quip.ini" when it closes, and tells the player what went wrong.
 class Form3 : public QDialog {
     Q_OBJECT
 public:
-    // The session belongs to the caller and outlives the window; `parent` is the main window,
+    // The memory belongs to the caller and outlives the window; `parent` is the main window,
     // over which the name entry appears before this window is shown.
-    Form3(platform::Services &services, RankingSession &session, qint16 tokuten, QWidget *parent);
+    Form3(platform::Services &services, RankingMemory &memory, qint16 tokuten, QWidget *parent);
 
 public slots:
     // The close button and Escape save just as Back does: an entered score is never lost.
@@ -41,7 +50,7 @@ private:
     void tellCannotRead(const QString &path, bool entryLost);
 
     platform::Services &services;
-    RankingSession &session;
+    RankingMemory &memory;
     RankingRound round;
 
     QLabel *Label1 = nullptr;

@@ -1,6 +1,6 @@
 #!/bin/bash
 # Checks the game as players get it, where Debian's own tools (debhelper, lintian) do not:
-#   check_install.sh BUILD_DIR VERSION
+#   check_install.sh BUILD_DIR VERSION APP_ID APP_NAME
 # `cmake --install` of BUILD_DIR into a prefix of its own holds exactly the program in bin/ and its
 # desktop entry (which starts it through PATH), metainfo, manual page and icons. The Debian package
 # of this VERSION, built by dpkg-buildpackage from a copy of the sources twice in two folders (the
@@ -15,8 +15,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 for tool in git dh desktop-file-validate appstreamcli lintian; do
     command -v $tool >/dev/null || { echo "SKIP: needs $tool (scripts/setup --tests installs it)"; exit 77; }
 done
-version=$2 source=$(realpath "$(dirname "$0")/..")
-id=org.example.Quickpair && entry=applications/$id.desktop metainfo=metainfo/$id.metainfo.xml
+version=$2 id=$3 name=$4 source=$(realpath "$(dirname "$0")/..")
+entry=applications/$id.desktop metainfo=metainfo/$id.metainfo.xml
 # Everything this check makes lies in installed/ in the current folder, made anew.
 rm -rf installed && mkdir installed && cmake --install "$1" --prefix installed/prefix >/dev/null && cd installed \
     || fail "cmake --install"
@@ -45,7 +45,7 @@ program=package/usr/games/quickpair
 # lintian only notes a missing immediate binding, which hardening=+all adds to Debian's defaults.
 readelf -d $program | grep -q BIND_NOW || fail "no immediate binding"
 # The program's own answers; newer Qt adds notices of its own to standard error.
-[ "$(env -i $program --version)" = "Quickpair ${version%.*}" ] || fail "--version"
+[ "$(env -i $program --version)" = "$name ${version%.*}" ] || fail "--version"
 env -i $program --help | grep -q '^Usage: ' || fail "--help"
 refused=$(env -i $program --no-such-option 2>&1)
 [ $? = 1 ] && grep -qF "Unknown option 'no-such-option'." <<<"$refused" || fail "a mistyped option: $refused"

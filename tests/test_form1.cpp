@@ -10,18 +10,59 @@
 class TestForm1 : public QObject {
     Q_OBJECT
     std::unique_ptr<Game> game;
+    QProgressBar *bar() { return game->form->findChild<QProgressBar *>(); }
     // The share of the bar that is drawn filled.
-    double barShare()
-    {
-        const QProgressBar *bar = game->form->findChild<QProgressBar *>();
-        return double(bar->value()) / bar->maximum();
-    }
+    double barShare() { return double(bar()->value()) / bar()->maximum(); }
     void tick() { QVERIFY(QMetaObject::invokeMethod(game->form.get(), "Timer1Tick")); }
+    QString rankingRead; // the score the ranking window read as it opened
+    // Leaves the next ranking window by 戻る once it shows.
+    void closeRankingWhenShown()
+    {
+        whenModalShows([this](QWidget *window) {
+            rankingRead = window->findChild<QLabel *>("Label1")->text();
+            leave(window, WayOut::Back);
+        });
+    }
+    // Ends the running round: the clock past its 30 seconds, and a tick.
+    void endRound()
+    {
+        closeRankingWhenShown();
+        game->services.now += 30.05;
+        tick();
+    }
 
 private slots:
-    void init() { game = std::make_unique<Game>(); }
+    void init()
+    {
+        game = std::make_unique<Game>();
+        rankingRead.clear();
+    }
 
-    void arrowKeysAreJudgedAndShown_data()
+    // Random numbers seeded other than once, at the load.
+    void seedsTheRandomNumbersOnce() { QCOMPARE(game->services.seedCalls, 1); }
+
+    // A window centred before it has its size.
+    void isCentredOnceItHasItsSize()
+    {
+        const QPoint offCentre =
+            game->form->frameGeometry().center() - game->form->screen()->availableGeometry().center();
+        QVERIFY(offCentre.manhattanLength() < 5);
+    }
+
+    // Digits in a small type.
+    void showsTheDigitsInTheirBigType() { QVERIFY(QFontInfo(game->label("Label1")->font()).pixelSize() > 100); }
+
+    // A client area cut off by the menu bar.
+    void showsTheClientAreaWhole()
+    {
+        QWidget *client = game->form->centralWidget();
+        QCOMPARE(client->mapTo(game->form.get(), QPoint(0, client->height())).y(), game->form->height());
+    }
+
+    // A bar shown before the first round.
+    void hidesTheBarUntilTheFirstRound() { QVERIFY(!bar()->isVisible()); }
+
+    void arrowKeysAreJudged_data()
     {
         QTest::addColumn<int>("left");
         QTest::addColumn<int>("right");
@@ -36,101 +77,119 @@ private slots:
         QTest::newRow("left larger: Up costs the pair's 1, not 10") << 9 << 2 << Qt::Key_Up << Qt::NoModifier << -1;
         QTest::newRow("right larger, Right") << 1 << 8 << Qt::Key_Right << Qt::NoModifier << 1;
     }
-    // A key judged against another pair than the one on screen, a key other than an arrow
-    // counted, or a held key's repeats ignored: only an arrow key counts, judged against the
-    // pair on screen, and the score, a mark in its colour and the next pair show at once. The next
-    // pair, 2 and 8, is sum ten though its right digit is larger: a held Right costs 10.
-    void arrowKeysAreJudgedAndShown()
+    // A key judged against another pair than the one on screen: the next pair, 2 and 8, is sum ten
+    // though its right digit is larger. The score shows at once.
+    void arrowKeysAreJudged()
     {
         QFETCH(int, left);
         QFETCH(int, right);
         QFETCH(Qt::Key, key);
         QFETCH(Qt::KeyboardModifier, modifier);
         QFETCH(int, score);
-        Game &g = *game;
-        g.press(0, left, right);
-        for (int other : { Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Space, Qt::Key_Home })
-            QTest::keyClick(g.form.get(), Qt::Key(other));
-        g.press(key, 2, 8, modifier);
-        QCOMPARE(g.text("Label5"), QString::number(score));
-        QCOMPARE(g.text("Label6"), QString(score > 0 ? "ＯＫ" : "ＮＧ"));
-        const QColor mark = g.form->findChild<QLabel *>("Label6")->palette().color(QPalette::WindowText);
-        QCOMPARE(mark, QColor(score > 0 ? Qt::yellow : Qt::red));
-        QCOMPARE(g.text("Label1") + g.text("Label2"), QString("28"));
-        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier, QString(), true);
-        QApplication::sendEvent(g.form.get(), &repeat);
-        QCOMPARE(int(g.form->tokuten()), score - 10);
+        game->startRound(left, right);
+        game->press(key, 2, 8, modifier);
+        QCOMPARE(game->score(), QString::number(score));
     }
 
-    void barFollowsTheClockAndTheRoundEndsAfterThirtySeconds_data()
+    // A mark in the other's colour: ＯＫ shows in yellow, ＮＧ in red.
+    void markShowsInItsColour()
+    {
+        game->startRound(7, 3);
+        game->press(Qt::Key_Up, 7, 7);
+        const QString right = game->mark();
+        game->press(Qt::Key_Up);
+        QCOMPARE(right + ", " + game->mark(), QString("ＯＫ #ffff00, ＮＧ #ff0000"));
+    }
+
+    // The pair before still on screen after a key.
+    void nextPairShowsAtOnce()
+    {
+        game->startRound(7, 3);
+        game->press(Qt::Key_Up, 2, 8);
+        QCOMPARE(game->pair(), QString("28"));
+    }
+
+    // A key other than an arrow counted, or a held key's repeats ignored: the repeats of a held
+    // arrow are answers like any other.
+    void onlyArrowKeysCountHeldOrNot()
+    {
+        game->startRound(2, 8);
+        for (Qt::Key other : { Qt::Key_A, Qt::Key_5, Qt::Key_Return, Qt::Key_Space, Qt::Key_Home })
+            game->press(other);
+        QCOMPARE(game->score(), QString("0"));
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(game->form.get(), &repeat);
+        QCOMPARE(game->score(), QString("10"));
+    }
+
+    void barFollowsTheClock_data()
     {
         QTest::addColumn<double>("start");
         QTest::newRow("a round") << 1000.0;
         QTest::newRow("a round past where midnight used to be") << 86390.0;
     }
     // A round timed by counting ticks, or cut short by the clock's midnight: the bar shows the
-    // elapsed share of the 30 seconds on the monotonic clock, also where midnight used to be; a
-    // key still counts at 30 s, the tick after ends the round and empties the bar. Outside a
-    // round no key counts, and the score is reset and the mark cleared only once the ranking
-    // window has read the score.
-    void barFollowsTheClockAndTheRoundEndsAfterThirtySeconds()
+    // elapsed share of the 30 seconds on the monotonic clock, also where midnight used to be.
+    void barFollowsTheClock()
     {
         QFETCH(double, start);
-        Game &g = *game;
-        g.press(Qt::Key_Up);
-        g.services.now = start;
-        g.press(0);
-        QVERIFY(g.form->findChild<QProgressBar *>()->isVisible());
+        game->services.now = start;
+        game->startRound();
+        QVERIFY(bar()->isVisible());
         for (double elapsed : { 0.0, 15.0, 30.0 }) {
-            g.services.now = start + elapsed;
+            game->services.now = start + elapsed;
             if (elapsed > 0)
                 tick();
             QCOMPARE(barShare(), elapsed / 30);
         }
-        g.press(Qt::Key_Up);
-        QString read; // the score the ranking window shows
-        whenModalShows([&read](QWidget *window) {
-            read = window->findChild<QLabel *>("Label1")->text();
-            leave(window, 0);
-        });
-        g.services.now += 0.05;
-        tick();
-        QCOMPARE(read, QString("10"));
-        QCOMPARE(g.text("Label5"), QString("0"));
-        QCOMPARE(g.text("Label6"), QString());
-        QCOMPARE(barShare(), 0.0);
     }
 
-    // A window centred before it has its size, digits in a small type, a client area cut off by
-    // the menu bar, a bar shown before the first round, or random numbers seeded other than once,
-    // at the load.
-    void windowAsItOpens()
+    // A key still counts at 30 s; the tick after ends the round, and the ranking window reads the
+    // score before the round's end resets it. Outside a round no key counts.
+    void roundEndsAfterThirtySeconds()
     {
-        Game &g = *game;
-        QCOMPARE(g.services.seedCalls, 1);
-        const QPoint offCentre = g.form->frameGeometry().center() - g.form->screen()->availableGeometry().center();
-        QVERIFY(offCentre.manhattanLength() < 5);
-        QVERIFY(QFontInfo(g.form->findChild<QLabel *>("Label1")->font()).pixelSize() > 100);
-        QWidget *client = g.form->centralWidget();
-        QCOMPARE(client->mapTo(g.form.get(), QPoint(0, client->height())).y(), g.form->height());
-        QVERIFY(!g.form->findChild<QProgressBar *>()->isVisible());
+        game->press(Qt::Key_Up);
+        game->startRound();
+        closeRankingWhenShown();
+        game->services.now += 30;
+        tick();
+        game->press(Qt::Key_Up);
+        game->services.now += 0.05;
+        tick();
+        QCOMPARE(rankingRead, QString("10"));
+    }
+
+    // The next round starting from the score, the mark or the bar of the one before: once the
+    // ranking window has closed the score is 0, shown and counted, and the mark and the bar empty.
+    void roundsEndResetsForTheNext()
+    {
+        game->startRound();
+        game->press(Qt::Key_Up);
+        game->press(Qt::Key_Up);
+        endRound();
+        QCOMPARE(game->score() + game->label("Label6")->text(), QString("0"));
+        QCOMPARE(barShare(), 0.0);
+        game->startRound();
+        game->press(Qt::Key_Up);
+        endRound();
+        QCOMPARE(rankingRead, QString("10"));
     }
 
     // A version window made once, or a two-digit number cut: the window is made anew for each
     // showing, so it reads the version every time, a two-digit number whole; Enter and 戻る close it.
     void versionWindowReadsTheVersionEachTime()
     {
-        Game &g = *game;
         for (int minor : { 0, 12 }) {
-            g.services.version = { 1, minor };
-            QString shown, left;
-            whenModalShows([&shown, &left, minor](QWidget *window) {
+            game->services.version = { 1, minor };
+            QString shown;
+            bool closed = false;
+            whenModalShows([&shown, &closed, minor](QWidget *window) {
                 shown = window->findChild<QLabel *>("Label3")->text();
-                left = leave(window, minor ? 0 : Qt::Key_Return);
+                closed = leave(window, minor ? WayOut::Back : WayOut::Enter);
             });
-            g.form->findChild<QAction *>("mnuVer")->trigger();
+            game->form->findChild<QAction *>("mnuVer")->trigger();
             QCOMPARE(shown, "ﾊﾞｰｼﾞｮﾝ 1." + QString::number(minor));
-            QCOMPARE(left, QString());
+            QVERIFY(closed);
         }
     }
 
@@ -141,7 +200,7 @@ private slots:
     void menusWaitForTheRoundsEnd()
     {
         Game &g = *game;
-        g.press(0);
+        g.startRound();
         g.press(Qt::Key_Down);
         QStringList opened; // each window that opens, read and closed again, or the trigger would never return
         QString score;
@@ -149,7 +208,7 @@ private slots:
             opened << window->windowTitle();
             if (const QLabel *label = window->findChild<QLabel *>("Label1"))
                 score = label->text();
-            leave(window, -1);
+            leave(window, WayOut::CloseButton);
         });
         for (QAction *item : g.form->menuBar()->actions()) {
             g.services.now += 10;
@@ -158,7 +217,7 @@ private slots:
         QCOMPARE(opened, QStringList());
         QCOMPARE(g.services.endProgramCalls, 0);
         g.services.now += 0.001;
-        QTRY_COMPARE_WITH_TIMEOUT(opened, QStringList("ランキング"), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(opened, QStringList("ランキング"), ceilingMs);
         QCOMPARE(score, QString("-10"));
         QVERIFY(!g.form->findChild<QTimer *>()->isActive());
         g.form->findChild<QAction *>("mnuEnd")->trigger();

@@ -16,15 +16,15 @@ Q_DECLARE_METATYPE(Fault)
 class TestForm3 : public QObject {
     Q_OBJECT
     std::unique_ptr<Game> game;
-    ranking::RankingSession session; // kept from one round to the next, as the main window keeps it
-    QString left; // "still open" where the way out did not close the window, "unseen" where it never showed
+    ranking::RankingMemory memory; // kept from one round to the next, as the main window keeps it
+    bool closed = false; // whether the way out closed the window
 
     // Opens the ranking window for a round's score over the main window, as the round's end does,
-    // and leaves it as `leave` does. What it showed: each row's rank, score and name (marked where
-    // a name is not shown as plain text).
-    QStringList rank(int score, int key)
+    // and leaves it that way. What it showed: each row's rank, score and name (marked where a name
+    // is not shown as plain text).
+    QStringList rank(int score, WayOut way)
     {
-        ranking::Form3 window(game->services, session, qint16(score), game->form.get());
+        ranking::Form3 window(game->services, memory, qint16(score), game->form.get());
         QStringList view;
         whenModalShows([&](QWidget *) {
             for (int row = 0; row < 3; ++row) {
@@ -33,7 +33,7 @@ class TestForm3 : public QObject {
                     view << (label->textFormat() == Qt::PlainText ? "" : "rich text: ") + label->text();
                 }
             }
-            left = leave(&window, key);
+            closed = leave(&window, way);
         });
         window.exec();
         return view;
@@ -43,8 +43,8 @@ private slots:
     void init()
     {
         game = std::make_unique<Game>();
-        session = {};
-        left = "unseen";
+        memory = {};
+        closed = false;
     }
 
     void showsTheRows_data()
@@ -60,7 +60,8 @@ private slots:
                              << QStringList{ "１", "30", "a", "２", "20", "b", "３", "10", "bad?????name?" };
     }
     // The window shows the round's rows as plain text beside their ranks, "?" for each byte that
-    // is no character. The name is asked once, only when the score enters, over the main window.
+    // is no character. The name is asked once, only when the score enters, over the main window:
+    // the box's title is the game's, its prompt the congratulations.
     void showsTheRows()
     {
         QFETCH(int, score);
@@ -68,26 +69,27 @@ private slots:
         QFETCH(QStringList, shown);
         QVERIFY(write(game->filePath, crlf(" 30 |a| 20 |b| 10 |" + odd + "|")));
         game->services.names << typed;
-        QCOMPARE(rank(score, 0), shown);
-        QCOMPARE(game->services.asked, typed.isNull() ? QStringList() : QStringList("Form1"));
+        QCOMPARE(rank(score, WayOut::Back), shown);
+        const QStringList box{ "Form1", "Quickpair", "おめでとう！名前を入力してください" };
+        QCOMPARE(game->services.asked, typed.isNull() ? QList<QStringList>() : QList<QStringList>{ box });
     }
 
     void everyWayOutSaves_data()
     {
-        QTest::addColumn<int>("key"); // 0 for 戻る, -1 for the close button
-        QTest::newRow("Back") << 0;
-        QTest::newRow("Enter") << int(Qt::Key_Return);
-        QTest::newRow("Space") << int(Qt::Key_Space);
-        QTest::newRow("Escape") << int(Qt::Key_Escape);
-        QTest::newRow("close button") << -1;
+        QTest::addColumn<WayOut>("way");
+        QTest::newRow("Back") << WayOut::Back;
+        QTest::newRow("Enter") << WayOut::Enter;
+        QTest::newRow("Space") << WayOut::Space;
+        QTest::newRow("Escape") << WayOut::Escape;
+        QTest::newRow("close button") << WayOut::CloseButton;
     }
     // However the player leaves it, the window closes and the round's entry is saved.
     void everyWayOutSaves()
     {
-        QFETCH(int, key);
+        QFETCH(WayOut, way);
         game->services.names << "new";
-        rank(5, key);
-        QCOMPARE(left, QString());
+        rank(5, way);
+        QVERIFY(closed);
         QCOMPARE(at(game->filePath), crlf(" 5 |new|||||"));
     }
 
@@ -127,7 +129,7 @@ private slots:
         QFETCH(QString, told);
         QFETCH(QString, over);
         before(*game);
-        ranking::Form3 window(game->services, session, 40, game->form.get());
+        ranking::Form3 window(game->services, memory, 40, game->form.get());
         window.show();
         during(*game);
         QVERIFY(QMetaObject::invokeMethod(&window, "Command1Click"));

@@ -2,6 +2,7 @@
 // Qt's Japanese buttons.
 
 #include "controls.h"
+#include "buildconfig.h"
 #include "files.h"
 #include "rankinglocation.h"
 #include "systemservices.h"
@@ -15,6 +16,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+
 class TestPlatform : public QObject {
     Q_OBJECT
 private slots:
@@ -24,7 +27,9 @@ private slots:
     {
         platform::SystemServices first, second;
         first.seedRandom();
-        QTest::qWait(2);
+        // Two runs never start within one tick of the clock the seed is taken from.
+        const auto seeded = std::chrono::system_clock::now();
+        QTRY_VERIFY(std::chrono::system_clock::now() > seeded);
         second.seedRandom();
         QList<int> counts(10);
         int same = 0;
@@ -46,35 +51,55 @@ private slots:
     void clockCountsSeconds()
     {
         platform::SystemServices services;
+        const double before = services.clockSeconds();
         QElapsedTimer waited;
         waited.start();
-        const double before = services.clockSeconds();
-        QTest::qWait(100);
+        QTRY_VERIFY(waited.elapsed() >= 100);
+        const qint64 seen = waited.elapsed();
         const double moved = services.clockSeconds() - before;
-        QVERIFY2(moved >= 0.099 && moved <= waited.elapsed() / 1000.0 + 0.002, qPrintable(QString::number(moved)));
+        QVERIFY2(moved >= seen / 1000.0 && moved <= waited.elapsed() / 1000.0 + 0.002,
+                 qPrintable(QString::number(moved)));
     }
 
     // A portable copy keeps the file beside its executable; an installed one in the player's data
-    // folder, reading the rows beside the executable until that file exists. An install is told by
-    // the desktop entry it lays down, not by permissions: root, who may write anywhere, keeps the
-    // file beside a portable copy only. Without the entry, only a folder that can take a new file
-    // keeps it: for root, not one below a file or one that does not exist.
-    void rankingFileLiesWhereThePlayerCanWrite()
+    // folder, reading the rows beside the executable until that file exists.
+    void rankingFileLiesBesideOrInTheDataFolder()
     {
-        const platform::RankingFiles portable = platform::rankingFiles("/qp", true, "/home/p");
-        QCOMPARE(portable.file, QString("/qp/quip.ini"));
-        QCOMPARE(portable.fallback, QString());
-        const platform::RankingFiles installed = platform::rankingFiles("/qp", false, "/home/p");
-        QCOMPARE(installed.file, QString("/home/p/quip.ini"));
-        QCOMPARE(installed.fallback, QString("/qp/quip.ini"));
+        const platform::RankingFiles portable = platform::rankingFilesFor("/qp", true, "/home/p");
+        const platform::RankingFiles installed = platform::rankingFilesFor("/qp", false, "/home/p");
+        QCOMPARE(QStringList({ portable.file, portable.fallback, installed.file, installed.fallback }),
+                 QStringList({ "/qp/quip.ini", "", "/home/p/quip.ini", "/qp/quip.ini" }));
+    }
+
+    void installedOrPortable_data()
+    {
+        QTest::addColumn<QString>("program"); // the program's folder, in a folder of the test's own
+        QTest::addColumn<QString>("installed"); // where its build installs it
+        QTest::addColumn<bool>("entry"); // whether an install laid the desktop entry down beside it
+        QTest::addColumn<bool>("beside");
+        QTest::newRow("portable") << "games" << "usr/games" << false << true;
+        QTest::newRow("installed, the entry left out") << "games" << "games" << false << false;
+        QTest::newRow("installed elsewhere, with its entry") << "games" << "usr/games" << true << false;
+        QTest::newRow("folder below a file") << "plain/bin" << "usr/games" << false << false;
+        QTest::newRow("no folder") << "missing/bin" << "missing/bin" << false << false;
+    }
+    // A copy that writes beside itself where it was installed: an install is told by the folder the
+    // build installs it in, whatever the package left out, or by the desktop entry an install with
+    // another prefix lays down; not by permissions, so that root, who may write anywhere, keeps the
+    // file beside a portable copy only. Otherwise only a folder that can take a new file keeps it:
+    // for root too, not one below a file or one that does not exist.
+    void installedOrPortable()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, installed);
+        QFETCH(bool, entry);
+        QFETCH(bool, beside);
         QTemporaryDir dir;
-        const QString games = dir.filePath("games");
-        QVERIFY(QDir().mkpath(games) && QDir().mkpath(dir.filePath("share/applications")));
-        QVERIFY(platform::keepsRankingBeside(games));
-        QVERIFY(write(dir.filePath("plain"), ""));
-        QVERIFY(write(dir.filePath("share/applications/org.example.Quickpair.desktop"), ""));
-        for (const QString &folder : { games, dir.filePath("plain/bin"), dir.filePath("missing/bin"), QString() })
-            QVERIFY2(!platform::keepsRankingBeside(folder), qPrintable(folder));
+        QVERIFY(QDir().mkpath(dir.filePath("games")) && write(dir.filePath("plain"), ""));
+        QVERIFY(!entry
+                || (QDir().mkpath(dir.filePath("share/applications"))
+                    && write(dir.filePath("share/applications/" QUICKPAIR_APP_ID ".desktop"), "")));
+        QCOMPARE(platform::keepsRankingBeside(dir.filePath(program), dir.filePath(installed)), beside);
     }
 
     // Captions in a font without kana and kanji, or English buttons: the Windows fonts the

@@ -1,5 +1,7 @@
-// The ranking round: ranking a finished round into the stored rows, taking the name, saving,
-// and never losing a row to a file that is not a file, a full disk or a second copy of the game.
+// The ranking file: its format, six CP932 lines read as far as they go and written back in the
+// game's own form; and the ranking round: ranking a finished round into the stored rows, taking
+// the name, saving, and never losing a row to a file that is not a file, a full disk or a second
+// copy of the game.
 
 #include "files.h"
 #include "rankingfile.h"
@@ -12,39 +14,61 @@
 #include <QTest>
 
 #ifdef Q_OS_LINUX
+#include <sched.h>
 #include <sys/mount.h>
+#include <unistd.h>
 #endif
 
 using namespace ranking;
 using platform::RankingFiles;
-using Load = RankingRound::Load;
-using Save = RankingRound::Save;
+using Load = LoadResult;
+using Save = SaveResult;
 
 // Something done to where the game keeps its ranking.
 using Fault = std::function<void(RankingFiles &)>;
 Q_DECLARE_METATYPE(Fault)
 
-// A disk that fills up: a tmpfs of that many kB mounted on the folder, where the system has one
-// and lets this process mount it (Linux, as root).
-bool mountSmallDisk(const QByteArray &folder, int kilobytes)
-{
+// Why this process cannot mount a small disk, if it cannot.
+QByteArray cannotMount = "a full disk is a small tmpfs: Linux only";
+
 #ifdef Q_OS_LINUX
-    return ::mount("tmpfs", folder, "tmpfs", 0, "size=" + QByteArray::number(kilobytes) + "k") == 0;
-#else
-    Q_UNUSED(folder);
-    Q_UNUSED(kilobytes);
-    return false;
-#endif
+// Mounting takes root: a player runs the test as root of a user and mount namespace of its own,
+// where the kernel allows one. Only a process of one thread may enter one, so main() calls this
+// before Qt starts a thread.
+void enterMountNamespace()
+{
+    const QByteArray uid = QByteArray::number(::getuid()), gid = QByteArray::number(::getgid());
+    const auto put = [](const char *path, const QByteArray &text) {
+        QFile file(path);
+        return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(text) == text.size();
+    };
+    if (::getuid() == 0
+        || (::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && put("/proc/self/setgroups", "deny")
+            && put("/proc/self/uid_map", "0 " + uid + " 1") && put("/proc/self/gid_map", "0 " + gid + " 1")))
+        cannotMount.clear();
+    else
+        cannotMount =
+            "a full disk is a small tmpfs, mounted as root or in a user namespace, which this kernel refuses ("
+            + QByteArray(strerror(errno)) + ")";
 }
 
+// A disk that fills up: a tmpfs of that many kB mounted on the folder.
+bool mountSmallDisk(const QByteArray &folder, int kilobytes)
+{
+    const QByteArray size = "size=" + QByteArray::number(kilobytes) + "k";
+    return cannotMount.isEmpty() && ::mount("tmpfs", folder, "tmpfs", 0, size) == 0;
+}
 void unmountSmallDisk(const QByteArray &folder)
 {
-#ifdef Q_OS_LINUX
     ::umount2(folder, MNT_DETACH);
-#else
-    Q_UNUSED(folder);
-#endif
 }
+#else
+bool mountSmallDisk(const QByteArray &, int)
+{
+    return false;
+}
+void unmountSmallDisk(const QByteArray &) {}
+#endif
 
 class TestRankingRound : public QObject {
     Q_OBJECT
@@ -52,19 +76,8 @@ class TestRankingRound : public QObject {
     platform::RankingFiles files;
     std::unique_ptr<QLockFile> otherCopysLock;
 #ifdef Q_OS_WIN
-    std::unique_ptr<HeldFile> otherProgramsHold;
+    HeldFile otherProgramsHold{ nullptr, &CloseHandle };
 #endif
-    RankingTable table; // kept from one round to the next, as the main window keeps it
-
-    // A round's ranking from load to save, the name typed where it enters (`row`, -1 for none).
-    void play(int score, const QString &typed, Load loaded, int row)
-    {
-        RankingRound round(table, qint16(score));
-        QCOMPARE(round.load(files), loaded);
-        QCOMPARE(round.entryRow().value_or(-1), row);
-        round.enter(typed);
-        QCOMPARE(round.save(), Save::Saved);
-    }
 
 private slots:
     void init()
@@ -75,7 +88,78 @@ private slots:
 #endif
         folder = std::make_unique<QTemporaryDir>();
         files = { folder->filePath("quip.ini"), QString() };
-        table = {};
+    }
+
+    void readsWhatTheFileSuppliesAndWritesItBack_data()
+    {
+        QTest::addColumn<QByteArray>("file"); // with "|" for CR LF
+        QTest::addColumn<QByteArray>("written"); // "old" rows are those the file did not supply
+        const QByteArray own(" 25 | A, B |-7 |||C|"), old(" 77 |old|");
+        QTest::newRow("as the game writes") << own << own;
+        QTest::newRow("empty file") << QByteArray() << old + old + old;
+        QTest::newRow("ends after a score") << QByteArray("5") << " 5 ||" + old + old;
+        QTest::newRow("LF and CR line ends") << QByteArray("1\nA\r2\nB\n") << " 1 |A| 2 |B|" + old;
+        QTest::newRow("four pairs") << own + " 9 |D|" << own;
+        QTest::newRow("blanks, tabs, plus, zeros")
+            << QByteArray("\t 12\t|x|+4|y|007|z|") << QByteArray(" 12 |x| 4 |y| 7 |z|");
+        QTest::newRow("not whole numbers") << QByteArray("12a|x|1 2|y|-|z|") << QByteArray("|x||y||z|");
+        // Beyond the 16-bit range a score is held at the nearer end: it never wraps round.
+        QTest::newRow("beyond 16 bits") << QByteArray("32768|a|-32769|b|65536|c|")
+                                        << QByteArray(" 32767 |a|-32768 |b| 32767 |c|");
+        QTest::newRow("forty digits") << QByteArray(40, '9') + "|a|-" + QByteArray(40, '9') + "|b|-32768|c|"
+                                      << QByteArray(" 32767 |a|-32768 |b|-32768 |c|");
+        // ①, ～, ｶﾀｶﾅ, 髙, and second bytes that are the ASCII code of "\".
+        const QByteArray japanese(" 1 |\x87\x40\x81\x60\xb6\xc0\xfb\xfc| 2 |\x83\x5c\x95\x5c| 1 ||");
+        QTest::newRow("Japanese names") << japanese << japanese;
+    }
+    // A file from another program or an old copy read wrongly, or a row it does not supply
+    // overwritten (the candidate in slot 3 above all): what is read is written back in the
+    // game's own form (a name line whole, blanks and commas too), and every slot the file does not
+    // supply keeps what it held.
+    void readsWhatTheFileSuppliesAndWritesItBack()
+    {
+        QFETCH(QByteArray, file);
+        QFETCH(QByteArray, written);
+        RankingTable table;
+        table.fill({ 77, "old", {} });
+        decodeRankingFile(crlf(file), table);
+        QCOMPARE(encodeRankingFile(table), crlf(written));
+        QCOMPARE(int(table[candidateSlot].rankScore.value_or(0)), 77);
+        QCOMPARE(table[candidateSlot].rankName.value_or(""), QString("old"));
+    }
+
+    void namesAreStoredAsCp932HoldsThem_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("stored");
+        // Wave dash, minus, double vertical line, cent, pound, not and em dash as Linux input
+        // methods give them, and the yen and overline of a Japanese keyboard, become the forms a
+        // Windows copy stores.
+        QTest::newRow("input-method forms")
+            << QString::fromUtf16(u"\u301C\u2212\u2016\u00A2\u00A3\u00AC\u2014\u00A5\u203E")
+            << QString::fromUtf16(u"\uFF5E\uFF0D\u2225\uFFE0\uFFE1\uFFE2\u2015\\~");
+        // An emoji is one character in two UTF-16 units, also at the very end: it becomes one "?".
+        // A character with a look-alike in CP932 (é and e, « and ≪) is not stored as that.
+        QTest::newRow("not in CP932") << QString::fromUtf16(u"A\uD55CB\u00E9\u00AB\U0001F600")
+                                      << QStringLiteral("A?B???");
+        // Alone, whole, and at the very end.
+        QTest::newRow("surrogates") << QString::fromUtf16(u"\xD83D-\xDE00\U0001F600\xD83D") << QStringLiteral("?-???");
+        QTest::newRow("line ends and controls")
+            << QString::fromUtf16(u"a\r\nb\tc\x01\u0085d\u2028") << QStringLiteral("a  b c  d?");
+    }
+    // A typed name stored as "FC FC" or split over the file's lines, or a row showing other
+    // than the file holds: a name that CP932 cannot hold whole is stored as near to the typed
+    // one as CP932 allows, and what is stored is what a row shows.
+    void namesAreStoredAsCp932HoldsThem()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, stored);
+        QVERIFY(cp932Available());
+        RankingTable table, read;
+        table[0].rankName = typed;
+        decodeRankingFile(encodeRankingFile(table), read);
+        QCOMPARE(storableName(typed), stored);
+        QCOMPARE(read[0].rankName.value_or(""), stored);
     }
 
     void ranksTheRoundAndSavesTheRows_data()
@@ -111,7 +195,7 @@ private slots:
         QFETCH(QByteArray, saved);
         QVERIFY(write(files.file + ".BzTcZu", "own"));
         QVERIFY(stored.isEmpty() || write(files.file, crlf(stored)));
-        RankingRound round(table, qint16(score));
+        RankingRound round({}, qint16(score));
         QCOMPARE(round.load(files), Load::Read);
         round.enter(typed);
         QCOMPARE(round.save(), Save::Saved);
@@ -177,12 +261,12 @@ private slots:
             QSKIP("a pipe, or a link to one, in the place of a file: Linux's fault, not Windows'");
         const QByteArray path = QFile::encodeName(folder->path());
         if (disk && !mountSmallDisk(path, disk))
-            QSKIP("a full disk is a small tmpfs: Linux only, and as root");
+            QSKIP(cannotMount.isEmpty() ? "the small tmpfs could not be mounted" : cannotMount.constData());
         const auto unmount = qScopeGuard([&] { unmountSmallDisk(path); });
         const QString ownFile = files.file;
         QVERIFY(write(ownFile, crlf(" 30 |old|||||")));
         before(files);
-        RankingRound round(table, 40);
+        RankingRound round({}, 40);
         QCOMPARE(round.load(files), loaded);
         round.enter(QString(5000, 'x'));
         during(files);
@@ -203,8 +287,8 @@ private slots:
         QTest::addColumn<Save>("saved");
         const Fault none = [](RankingFiles &){};
         const Fault hold = [this](RankingFiles &f) {
-            otherProgramsHold = std::make_unique<HeldFile>(f.file);
-            QVERIFY(otherProgramsHold->isHeld());
+            otherProgramsHold = hold(f.file);
+            QVERIFY(otherProgramsHold);
         };
         QTest::newRow("held, at load") << hold << none << Load::FileUnreadable << Save::LeftAlone;
         QTest::newRow("held, at save") << none << hold << Load::Read << Save::Unreadable;
@@ -235,7 +319,7 @@ private slots:
         QVERIFY(write(ownFile, crlf(" 30 |old|||||")));
         before(files);
         const QByteArray file = QFileInfo(ownFile).isDir() ? "(not a file)" : crlf(" 30 |old|||||");
-        RankingRound round(table, 40);
+        RankingRound round({}, 40);
         QCOMPARE(round.load(files), loaded);
         round.enter("new");
         during(files);
@@ -254,8 +338,7 @@ private slots:
     void copiesKeepEachOthersEntries()
     {
         QVERIFY(write(files.file, crlf("-1 |a|-2 |b|-3 |c|")));
-        RankingTable firstRows, laterRows, lastRows;
-        RankingRound first(firstRows, 0), later(laterRows, 0), last(lastRows, -3);
+        RankingRound first({}, 0), later({}, 0), last({}, -3);
         for (RankingRound *round : { &first, &later, &last })
             QCOMPARE(round->load(files), Load::Read);
         QCOMPARE(last.entryRow(), 2); // tied with row 3 at its load
@@ -267,32 +350,61 @@ private slots:
             QCOMPARE(round->save(), Save::Saved);
         const QByteArray saved = crlf(" 0 |bob| 0 |alice|||");
         QCOMPARE(at(files.file), saved);
-        QCOMPARE(encodeRankingFile(lastRows), saved);
+        QCOMPARE(encodeRankingFile(last.rows()), saved);
     }
 
+    void installedCopyCarriesTheRowsBesideTheProgram_data()
+    {
+        QTest::addColumn<QByteArray>("shown"); // the rows the game showed last
+        QTest::addColumn<QByteArray>("beside"); // the rows beside the program; empty for a folder
+        QTest::addColumn<QByteArray>("mine"); // the player's own file; empty for none
+        QTest::addColumn<int>("score");
+        QTest::addColumn<Load>("loaded");
+        QTest::addColumn<QByteArray>("saved"); // the player's file after the round, the name "new"
+        const QByteArray beside(" 30 |admin| 20 |b|"), mine(" 30 |admin| 25 |me| 20 |b|");
+        QTest::newRow("beside unreadable, mine saved")
+            << mine << QByteArray() << QByteArray() << 5 << Load::FallbackUnreadable << QByteArray(" 5 |new|||||");
+        QTest::newRow("carried into mine")
+            << QByteArray() << beside << QByteArray() << 25 << Load::Read << QByteArray(" 30 |admin| 25 |new| 20 |b|");
+        QTest::newRow("mine read, not beside") << mine << QByteArray(" 99 |later|") << mine << 1 << Load::Read << mine;
+        QTest::newRow("mine deleted: beside again, not the rows shown")
+            << mine << QByteArray(" 99 |later|") << QByteArray() << 2 << Load::Read
+            << QByteArray(" 99 |later| 2 |new|||");
+    }
     // A copy whose folder the player cannot write saves in the player's own folder; until that
     // file exists it shows the rows left beside the program, and its first save carries them
     // over. The file beside the program is only ever read, and where it cannot be read (a folder
     // of that name) the player's file is saved all the same. Once the player deletes their file,
-    // the next round meets the rows beside the program again, not those it last saw.
+    // the next round meets the rows beside the program again, not those it last showed.
     void installedCopyCarriesTheRowsBesideTheProgram()
     {
+        QFETCH(QByteArray, shown);
+        QFETCH(QByteArray, beside);
+        QFETCH(QByteArray, mine);
+        QFETCH(int, score);
+        QFETCH(Load, loaded);
+        QFETCH(QByteArray, saved);
         files.fallback = files.file + ".beside";
-        QVERIFY(QDir().mkdir(files.fallback));
-        play(5, "first", Load::FallbackUnreadable, 0);
-        QCOMPARE(at(files.file), crlf(" 5 |first|||||"));
-        QVERIFY(QDir().rmdir(files.fallback) && QFile::remove(files.file)
-                && write(files.fallback, crlf(" 30 |admin| 20 |b|")));
-        for (int score : { 25, 1 }) {
-            play(score, "mine", Load::Read, score == 25 ? 1 : -1); // below the rows beside the program
-            QCOMPARE(at(files.file), crlf(" 30 |admin| 25 |mine| 20 |b|"));
-            QVERIFY(write(files.fallback, crlf(" 99 |later|")));
-        }
-        QVERIFY(QFile::remove(files.file));
-        play(2, "again", Load::Read, 1);
-        QCOMPARE(at(files.file), crlf(" 99 |later| 2 |again|||"));
+        QVERIFY(beside.isEmpty() ? QDir().mkdir(files.fallback) : write(files.fallback, crlf(beside)));
+        QVERIFY(mine.isEmpty() || write(files.file, crlf(mine)));
+        RankingTable rowsShown;
+        decodeRankingFile(crlf(shown), rowsShown);
+        RankingRound round(rowsShown, qint16(score));
+        QCOMPARE(round.load(files), loaded);
+        round.enter("new");
+        QCOMPARE(round.save(), Save::Saved);
+        QCOMPARE(at(files.file), crlf(saved));
+        QCOMPARE(at(files.fallback), beside.isEmpty() ? QByteArray("(not a file)") : crlf(beside));
     }
 };
 
-QTEST_GUILESS_MAIN(TestRankingRound)
+int main(int argc, char *argv[])
+{
+#ifdef Q_OS_LINUX
+    enterMountNamespace();
+#endif
+    QCoreApplication application(argc, argv);
+    TestRankingRound test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "test_rankinground.moc"

@@ -97,12 +97,13 @@ void decodeRankingFile(const QByteArray &bytes, RankingTable &table)
     // The end of the file is looked for only before a pair: a file that stops after a score
     // line gives that row an empty name.
     for (int slot = 0; slot < storedRows && !reader.atEnd(); ++slot) {
-        table.rankScores[slot] = parseScore(reader.next());
-        table.nameBytes[slot] = reader.next();
+        RankingRow &row = table[slot];
+        row.rankScore = parseScore(reader.next());
+        row.nameBytes = reader.next();
         // A byte that is no character shows as "?". A line of no characters, also one whose
         // bytes decode to none, is an empty name.
-        const QString name = storableName(platform::cp932::decode(table.nameBytes[slot]));
-        table.rankNames[slot] = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
+        const QString name = storableName(platform::cp932::decode(row.nameBytes));
+        row.rankName = name.isEmpty() ? std::nullopt : std::optional<QString>(name);
     }
 }
 
@@ -115,12 +116,13 @@ QByteArray encodeRankingFile(const RankingTable &table)
 {
     QByteArray bytes;
     for (int slot = 0; slot < storedRows; ++slot) {
-        bytes += scoreLine(table.rankScores[slot]);
+        const RankingRow &row = table[slot];
+        bytes += scoreLine(row.rankScore);
         bytes += "\r\n";
-        if (!table.nameBytes[slot].isEmpty())
-            bytes += table.nameBytes[slot];
-        else if (table.rankNames[slot])
-            bytes += platform::cp932::encode(storableName(*table.rankNames[slot])).value_or(QByteArray());
+        if (!row.nameBytes.isEmpty())
+            bytes += row.nameBytes;
+        else if (row.rankName)
+            bytes += platform::cp932::encode(storableName(*row.rankName)).value_or(QByteArray());
         bytes += "\r\n";
     }
     return bytes;

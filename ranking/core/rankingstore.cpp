@@ -1,10 +1,11 @@
 #include "rankingstore.h"
 
 #include "rankingfile.h"
-#include "regularfile.h"
 
 #include <QLockFile>
 #include <QSaveFile>
+
+#include <algorithm>
 
 namespace ranking {
 
@@ -19,33 +20,29 @@ constexpr int staleLockMs = 10000;
 
 } // namespace
 
-ReadResult readRanking(const QString &path, RankingTable &table)
+platform::FileContents::Status readRanking(const QString &path, RankingTable &table)
 {
     const platform::FileContents contents = platform::readRegularFile(path, maxFileBytes);
-    switch (contents.status) {
-    case platform::FileContents::Missing:
-        for (int slot = 0; slot < storedRows; ++slot) {
-            table.rankScores[slot].reset();
-            table.rankNames[slot].reset();
-            table.nameBytes[slot].clear();
-        }
-        return ReadResult::NoFile;
-    case platform::FileContents::Unreadable:
-        return ReadResult::Unreadable;
-    case platform::FileContents::Read:
-        break;
-    }
-    decodeRankingFile(contents.bytes, table);
-    return ReadResult::Read;
+    if (contents.status == platform::FileContents::Missing)
+        std::fill(table.begin(), table.begin() + storedRows, RankingRow());
+    else if (contents.status == platform::FileContents::Read)
+        decodeRankingFile(contents.bytes, table);
+    return contents.status;
 }
 
-StoredRead readStoredRows(const platform::RankingFiles &files, RankingTable &table)
+LoadResult readStoredRows(const platform::RankingFiles &files, RankingTable &table)
 {
-    StoredRead read;
-    read.file = readRanking(files.file, table);
-    if (read.file == ReadResult::NoFile && !files.fallback.isEmpty())
-        read.fallback = readRanking(files.fallback, table);
-    return read;
+    switch (readRanking(files.file, table)) {
+    case platform::FileContents::Read:
+        return LoadResult::Read;
+    case platform::FileContents::Unreadable:
+        return LoadResult::FileUnreadable;
+    case platform::FileContents::Missing:
+        break;
+    }
+    if (!files.fallback.isEmpty() && readRanking(files.fallback, table) == platform::FileContents::Unreadable)
+        return LoadResult::FallbackUnreadable;
+    return LoadResult::Read;
 }
 
 SaveResult saveRanking(const platform::RankingFiles &files, RankingTable &rows, bool withCandidate)
@@ -62,10 +59,10 @@ SaveResult saveRanking(const platform::RankingFiles &files, RankingTable &rows, 
         return SaveResult::Failed;
 
     RankingTable merged = rows;
-    if (readStoredRows(files, merged).file == ReadResult::Unreadable)
+    if (readStoredRows(files, merged) == LoadResult::FileUnreadable)
         return SaveResult::Unreadable;
     if (withCandidate) {
-        if (const std::optional<int> row = rowEntered(merged, merged.rankScores[candidateSlot].value_or(0)))
+        if (const std::optional<int> row = rowEntered(merged, merged[candidateSlot].rankScore.value_or(0)))
             insertCandidate(merged, *row);
     }
     if (!writeRankingFile(files.file, merged))

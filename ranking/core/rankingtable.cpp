@@ -5,7 +5,7 @@ namespace ranking {
 std::optional<int> rowEntered(const RankingTable &table, qint16 score)
 {
     for (int row = 0; row < storedRows; ++row) {
-        if (score >= table.rankScores[row].value_or(0))
+        if (score >= table[row].rankScore.value_or(0))
             return row;
     }
     return std::nullopt;
@@ -13,26 +13,20 @@ std::optional<int> rowEntered(const RankingTable &table, qint16 score)
 
 void insertCandidate(RankingTable &table, int row)
 {
-    // Copies from the bottom up, names before scores, so no row is overwritten before it
-    // has moved.
-    for (int slot = storedRows - 1; slot > row; --slot) {
-        table.rankNames[slot] = table.rankNames[slot - 1];
-        table.nameBytes[slot] = table.nameBytes[slot - 1];
-        table.rankScores[slot] = table.rankScores[slot - 1];
-    }
-    table.rankNames[row] = table.rankNames[candidateSlot];
-    table.nameBytes[row] = table.nameBytes[candidateSlot];
-    table.rankScores[row] = table.rankScores[candidateSlot];
+    // Copies from the bottom up, so no row is overwritten before it has moved.
+    for (int slot = storedRows - 1; slot > row; --slot)
+        table[slot] = table[slot - 1];
+    table[row] = table[candidateSlot];
 }
 
-QString scoreText(const std::optional<qint16> &score)
+QString scoreText(const RankingRow &row)
 {
-    return score ? QString::number(*score) : QString();
+    return row.rankScore ? QString::number(*row.rankScore) : QString();
 }
 
-QString nameText(const std::optional<QString> &name)
+QString nameText(const RankingRow &row)
 {
-    return name.value_or(QString());
+    return row.rankName.value_or(QString());
 }
 
 } // namespace ranking

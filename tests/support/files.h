@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <memory>
+
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
@@ -43,27 +45,15 @@ inline bool write(const QString &path, const QByteArray &bytes)
 }
 
 #ifdef Q_OS_WIN
-// Another program's hold on a file, opened without sharing, as an editor or a virus scanner
-// may hold it; let go when this goes.
-class HeldFile {
-public:
-    explicit HeldFile(const QString &path)
-        : handle(CreateFileW(reinterpret_cast<const wchar_t *>(path.utf16()), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
-    ~HeldFile()
-    {
-        if (isHeld())
-            CloseHandle(handle);
-    }
-    HeldFile(const HeldFile &) = delete;
-    HeldFile &operator=(const HeldFile &) = delete;
-    bool isHeld() const { return handle != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE handle;
-};
+// Another program's hold on a file, opened without sharing, as an editor or a virus scanner may
+// hold it; let go when this goes. Null where the file could not be held.
+using HeldFile = std::unique_ptr<void, decltype(&CloseHandle)>;
+inline HeldFile hold(const QString &path)
+{
+    HANDLE handle =
+        CreateFileW(qUtf16Printable(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return HeldFile(handle == INVALID_HANDLE_VALUE ? nullptr : handle, &CloseHandle);
+}
 #else
 // A pipe in the place of `path`, or a link there to a pipe beside it.
 inline bool makePipe(const QString &path, bool linked = false)

@@ -23,7 +23,7 @@ public:
     double now = 1000; // an arbitrary start: the clock is not since midnight
     QList<float> randoms; // consumed in order; 0 once used up
     QStringList names; // answers of the input box in order; none left is Cancel
-    QStringList asked; // the window each input box stood over
+    QList<QStringList> asked; // each input box: the window it stood over, its title and its prompt
     QStringList errors;
     QStringList toldOver; // the window each error message stood over
     platform::RankingFiles files;
@@ -33,9 +33,9 @@ public:
     double clockSeconds() override { return now; }
     void seedRandom() override { ++seedCalls; }
     float nextRandom() override { return randoms.isEmpty() ? 0.0f : randoms.takeFirst(); }
-    QString inputBox(QWidget *parent, const QString &, const QString &) override
+    QString inputBox(QWidget *parent, const QString &prompt, const QString &title) override
     {
-        asked << (parent ? parent->objectName() : "");
+        asked << QStringList{ parent ? parent->objectName() : "", title, prompt };
         return names.isEmpty() ? QString() : names.takeFirst();
     }
     void showError(QWidget *parent, const QString &text) override
@@ -48,11 +48,15 @@ public:
     void endProgram() override { ++endProgramCalls; }
 };
 
+// Every wait below gives up well before CTest's watchdog ends the test function (20 s), so that a
+// test fails on what it did not see rather than being killed.
+constexpr int ceilingMs = 10000;
+
 // Runs an action on the next modal window once it is the active window, for a test that calls
 // something that returns only once that window has closed. Looks again every 10 ms, so that a
-// window which opens later (at a timer's tick) is met too; gives up after 30 seconds, or once the
+// window which opens later (at a timer's tick) is met too; gives up at the ceiling, or once the
 // test that asked has ended.
-inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer ceiling = QDeadlineTimer(30000),
+inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer ceiling = QDeadlineTimer(ceilingMs),
                            QByteArray test = QByteArray(QTest::currentTestFunction()) + QTest::currentDataTag())
 {
     QTimer::singleShot(10, [action, ceiling, test] {
@@ -68,23 +72,25 @@ inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer
     });
 }
 
-// Closes a window as a player would: with a key to the widget that has the window's focus, a
-// click on its button (0) or the close button (-1). Says whether that left it open, and then
-// closes it anyway, so that no test hangs.
-inline QString leave(QWidget *window, int key)
+// The ways a player leaves a window: its button 戻る, a key to the widget that has its focus,
+// or the close button of its title bar.
+enum class WayOut { Back, Enter, Space, Escape, CloseButton };
+Q_DECLARE_METATYPE(WayOut)
+
+// Leaves the window as a player would. Says whether that closed it, and closes it anyway, so that
+// no test hangs.
+inline bool leave(QWidget *window, WayOut way)
 {
-    if (key > 0) {
-        if (!QTest::qWaitForWindowActive(window, 30000) || !window->focusWidget()) {
-            window->close();
-            return "never active";
-        }
-        QTest::keyClick(window->focusWidget(), Qt::Key(key));
-    } else if (key == 0) {
+    const QMap<WayOut, Qt::Key> keys{ { WayOut::Enter, Qt::Key_Return },
+                                      { WayOut::Space, Qt::Key_Space },
+                                      { WayOut::Escape, Qt::Key_Escape } };
+    if (way == WayOut::Back)
         QTest::mouseClick(window->findChild<QPushButton *>("Command1"), Qt::LeftButton);
-    } else {
+    else if (way == WayOut::CloseButton)
         window->close();
-    }
-    return window->isVisible() && window->close() ? "still open" : "";
+    else if (QTest::qWaitForWindowActive(window, ceilingMs) && window->focusWidget())
+        QTest::keyClick(window->focusWidget(), keys[way]);
+    return !(window->isVisible() && window->close());
 }
 
 struct Game {
@@ -99,17 +105,29 @@ struct Game {
         form = std::make_unique<game::Form1>(services);
         form->show();
         // Keys go to the window, and the windows it opens stand over it, only once it is active.
-        QVERIFY(QTest::qWaitForWindowActive(form.get(), 30000));
+        QVERIFY(QTest::qWaitForWindowActive(form.get(), ceilingMs));
     }
-    QString text(const char *label) const { return form->findChild<QLabel *>(label)->text(); }
-
-    // Presses a key, or with none starts a round from the menu; the pair drawn next is the one given.
-    void press(int key, int left = 5, int right = 5, Qt::KeyboardModifiers modifiers = {})
+    QLabel *label(const char *name) const { return form->findChild<QLabel *>(name); }
+    // What the player sees: the score, the judgement mark in its colour, and the pair on screen.
+    QString score() const { return label("Label5")->text(); }
+    QString mark() const
     {
-        services.randoms << (left + 0.5f) / 10 << (right + 0.5f) / 10;
-        if (key)
-            QTest::keyClick(form.get(), Qt::Key(key), modifiers);
-        else
-            form->findChild<QAction *>("mnuStart")->trigger();
+        return label("Label6")->text() + " " + label("Label6")->palette().color(QPalette::WindowText).name();
+    }
+    QString pair() const { return label("Label1")->text() + label("Label2")->text(); }
+
+    // Deals the pair drawn next.
+    void deal(int left, int right) { services.randoms << (left + 0.5f) / 10 << (right + 0.5f) / 10; }
+    // Starts a round from the menu, with the pair given.
+    void startRound(int left = 5, int right = 5)
+    {
+        deal(left, right);
+        form->findChild<QAction *>("mnuStart")->trigger();
+    }
+    // Presses a key; the pair drawn next is the one given.
+    void press(Qt::Key key, int left = 5, int right = 5, Qt::KeyboardModifiers modifiers = {})
+    {
+        deal(left, right);
+        QTest::keyClick(form.get(), key, modifiers);
     }
 };
