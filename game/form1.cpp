@@ -67,10 +67,14 @@ void Form1::createControls()
     Label6 =
         platform::makeLabel(client, QStringLiteral("Label6"),
                             { QRect(296, 136, 57, 25), QString(), platform::designFont(mincho, 18), yellow, black });
+    // The caption labels the bare number, so a screen reader reads the score as "得点 0".
+    Label4->setBuddy(Label5);
 
     // Hidden until the first round starts; from then on it stays visible.
     ProgressBar1 = new platform::ProgressBar(client, QRect(16, 200, 361, 17));
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    // Its value is the share of the round's time gone by, which is what the name says.
+    ProgressBar1->setAccessibleName(QStringLiteral("経過時間"));
     ProgressBar1->hide();
 
     // The timer only refreshes the screen; the round's time is read from the clock.
