@@ -2,13 +2,14 @@
 # run.sh REPO BUILD_DIR [PATCH...]
 #
 # Puts each hand-made fault (a patch to the product, made at the repo root with `git diff`) into
-# REPO in turn, rebuilds BUILD_DIR, runs the fast tests, takes the fault out again with
-# `git apply -R`, and prints one line per patch:
+# REPO in turn, rebuilds BUILD_DIR, runs the fast tests (a plain ctest), takes the fault out again
+# with `git apply -R`, and prints one line per patch:
 #   NN-name CAUGHT by test_x::function(row)
 #   NN-name SURVIVED
 # With no PATCH, every NN-*.patch beside this script is tried, in order.
-# With SLOW=1, a fault that survives the fast tests is tried on the slow ones too (the end-to-end
-# rounds and the package check), and the line says which of them caught it.
+# With SLOW=1, a fault that survives the fast tests is tried on the slow ones too (ctest's labels
+# e2e and package: the end-to-end rounds and the package check), and the line says which of them
+# caught it.
 #
 # REPO is restored exactly however the run ends: after a failed build, a failed test or an
 # interrupt (the patch in place is reverted on exit). BUILD_DIR is rebuilt from the restored
@@ -78,10 +79,10 @@ for patch in "$@"; do
         revert
         continue
     fi
-    run ctest --test-dir "$build" -E 'e2e|test_package' --output-on-failure >>"$log" 2>&1
+    run ctest --test-dir "$build" --output-on-failure >>"$log" 2>&1
     caught=$(failures "$log")
     if [ -z "$caught" ] && [ "${SLOW:-0}" = 1 ]; then
-        run ctest --test-dir "$build" -R 'e2e|test_package' --output-on-failure >"$log.slow" 2>&1
+        run ctest --test-dir "$build" -L 'e2e|package' --output-on-failure >"$log.slow" 2>&1
         slow=$(failures "$log.slow")
         revert
         if [ -n "$slow" ]; then
