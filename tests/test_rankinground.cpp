@@ -245,9 +245,30 @@ private slots:
         };
         QTest::newRow("stale lock") << 0 << died << none << Load::Read << Save::Saved;
         QTest::newRow("lock a link to a pipe") << 0 << pipe(".lock", true) << none << Load::Read << Save::Failed;
+#ifdef Q_OS_WIN
+        // Windows' own: a file another program holds open without sharing, a read-only file, a
+        // folder or a device in its place.
+        const Fault held = [this](RankingFiles &f) {
+            otherProgramsHold = hold(f.file);
+            QVERIFY(otherProgramsHold);
+        };
+        QTest::newRow("held, at load") << 0 << held << none << Load::FileUnreadable << Save::LeftAlone;
+        QTest::newRow("held, at save") << 0 << none << held << Load::Read << Save::Unreadable;
+        const Fault readOnly = [](RankingFiles &f) {
+            QVERIFY(SetFileAttributesW(qUtf16Printable(f.file), FILE_ATTRIBUTE_READONLY));
+        };
+        QTest::newRow("read-only") << 0 << readOnly << none << Load::Read << Save::Failed;
+        const Fault folder = [](RankingFiles &f) { QVERIFY(QFile::remove(f.file) && QDir().mkdir(f.file)); };
+        QTest::newRow("folder") << 0 << folder << none << Load::FileUnreadable << Save::LeftAlone;
+        for (const char *device : { "CON", "NUL", "COM1" }) {
+            const Fault name = [device](RankingFiles &f) { f.file = QFileInfo(f.file).path() + '/' + device; };
+            QTest::newRow(device) << 0 << name << none << Load::FileUnreadable << Save::LeftAlone;
+        }
+#endif
     }
     // Only a regular file is read or replaced: anything else named quip.ini or quip.ini.lock is
-    // never opened (a pipe would block the game for good) and stays as it is. A save that could
+    // never opened (a pipe would block the game for good) and stays as it is, and so does a file
+    // that another program holds. A save that could
     // not lock, or write every byte, never replaces the old file. The full disk is real: a small
     // tmpfs. A lock left by a copy that died blocks nothing.
     void fileFaultsLoseNothing()
@@ -276,59 +297,6 @@ private slots:
         QCOMPARE(round.save(), saved);
         QCOMPARE(at(ownFile), file);
         QCOMPARE(at(ownFile + ".lock"), lock);
-    }
-
-#ifdef Q_OS_WIN
-    void windowsFaultsLoseNothing_data()
-    {
-        QTest::addColumn<Fault>("before"); // made before the round loads
-        QTest::addColumn<Fault>("during"); // made between load and save
-        QTest::addColumn<Load>("loaded");
-        QTest::addColumn<Save>("saved");
-        const Fault none = [](RankingFiles &){};
-        const Fault hold = [this](RankingFiles &f) {
-            otherProgramsHold = hold(f.file);
-            QVERIFY(otherProgramsHold);
-        };
-        QTest::newRow("held, at load") << hold << none << Load::FileUnreadable << Save::LeftAlone;
-        QTest::newRow("held, at save") << none << hold << Load::Read << Save::Unreadable;
-        const Fault readOnly = [](RankingFiles &f) {
-            QVERIFY(SetFileAttributesW(qUtf16Printable(f.file), FILE_ATTRIBUTE_READONLY));
-        };
-        QTest::newRow("read-only") << readOnly << none << Load::Read << Save::Failed;
-        const Fault folderInstead = [](RankingFiles &f) { QVERIFY(QFile::remove(f.file) && QDir().mkdir(f.file)); };
-        QTest::newRow("folder") << folderInstead << none << Load::FileUnreadable << Save::LeftAlone;
-        for (const char *device : { "CON", "NUL", "COM1" }) {
-            const Fault name = [device](RankingFiles &f) { f.file = QFileInfo(f.file).path() + '/' + device; };
-            QTest::newRow(device) << name << none << Load::FileUnreadable << Save::LeftAlone;
-        }
-    }
-#endif
-    // A file another program holds open without sharing, a read-only file, a folder or a device
-    // in its place: told, never read, and the file as it was.
-    void windowsFaultsLoseNothing()
-    {
-#ifndef Q_OS_WIN
-        QSKIP("Windows' own faults: a file held without sharing, a read-only file, a device name");
-#else
-        QFETCH(Fault, before);
-        QFETCH(Fault, during);
-        QFETCH(Load, loaded);
-        QFETCH(Save, saved);
-        const QString ownFile = files.file;
-        QVERIFY(write(ownFile, crlf(" 30 |old|||||")));
-        before(files);
-        const QByteArray file = QFileInfo(ownFile).isDir() ? "(not a file)" : crlf(" 30 |old|||||");
-        RankingRound round({}, 40);
-        QCOMPARE(round.load(files), loaded);
-        round.enter("new");
-        during(files);
-        QCOMPARE(round.save(), saved);
-        otherProgramsHold.reset();
-        QCOMPARE(at(ownFile), file);
-        QCOMPARE(at(ownFile + ".lock"), QByteArray("(no file)"));
-        SetFileAttributesW(qUtf16Printable(ownFile), FILE_ATTRIBUTE_NORMAL); // for the folder to go
-#endif
     }
 
     // Copies of the game in one folder, all past their load when the player deletes the file and

@@ -17,17 +17,10 @@
 // anything else, so a pipe cannot block the test.
 inline QByteArray at(const QString &path)
 {
-#ifdef Q_OS_WIN
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink())
         return "(no file)";
     const bool regular = info.isFile() && !info.isSymLink();
-#else
-    struct stat status{};
-    if (::lstat(QFile::encodeName(path), &status) != 0)
-        return "(no file)";
-    const bool regular = S_ISREG(status.st_mode);
-#endif
     QFile file(path);
     return regular && file.open(QIODevice::ReadOnly) ? file.readAll() : "(not a file)";
 }

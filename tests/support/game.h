@@ -81,15 +81,15 @@ Q_DECLARE_METATYPE(WayOut)
 // no test hangs.
 inline bool leave(QWidget *window, WayOut way)
 {
-    const QMap<WayOut, Qt::Key> keys{ { WayOut::Enter, Qt::Key_Return },
-                                      { WayOut::Space, Qt::Key_Space },
-                                      { WayOut::Escape, Qt::Key_Escape } };
     if (way == WayOut::Back)
         QTest::mouseClick(window->findChild<QPushButton *>("Command1"), Qt::LeftButton);
     else if (way == WayOut::CloseButton)
         window->close();
     else if (QTest::qWaitForWindowActive(window, ceilingMs) && window->focusWidget())
-        QTest::keyClick(window->focusWidget(), keys[way]);
+        QTest::keyClick(window->focusWidget(),
+                        way == WayOut::Enter       ? Qt::Key_Return
+                            : way == WayOut::Space ? Qt::Key_Space
+                                                   : Qt::Key_Escape);
     return !(window->isVisible() && window->close());
 }
 
@@ -112,7 +112,7 @@ struct Game {
     QString score() const { return label("Label5")->text(); }
     QString mark() const
     {
-        return label("Label6")->text() + " " + label("Label6")->palette().color(QPalette::WindowText).name();
+        return label("Label6")->text() + " " + label("Label6")->palette().windowText().color().name();
     }
     QString pair() const { return label("Label1")->text() + label("Label2")->text(); }
 
