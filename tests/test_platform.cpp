@@ -16,6 +16,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <chrono>
 
 class TestPlatform : public QObject {
@@ -39,10 +40,8 @@ private slots:
             ++counts[int(r * 10)];
             same += r == second.nextRandom();
         }
-        QString counted; // of each digit
-        QDebug(&counted) << counts;
-        for (int count : counts)
-            QVERIFY2(count > 1700 && count < 2300, qPrintable(counted));
+        const auto [least, most] = std::minmax_element(counts.begin(), counts.end());
+        QVERIFY2(*least > 1700 && *most < 2300, qPrintable(QString("%1 to %2 of a digit").arg(*least).arg(*most)));
         QVERIFY(same < 20000);
     }
 
@@ -61,45 +60,43 @@ private slots:
                  qPrintable(QString::number(moved)));
     }
 
-    // A portable copy keeps the file beside its executable; an installed one in the player's data
-    // folder, reading the rows beside the executable until that file exists.
-    void rankingFileLiesBesideOrInTheDataFolder()
-    {
-        const platform::RankingFiles portable = platform::rankingFilesFor("/qp", true, "/home/p");
-        const platform::RankingFiles installed = platform::rankingFilesFor("/qp", false, "/home/p");
-        QCOMPARE(QStringList({ portable.file, portable.fallback, installed.file, installed.fallback }),
-                 QStringList({ "/qp/quip.ini", "", "/home/p/quip.ini", "/qp/quip.ini" }));
-    }
-
-    void installedOrPortable_data()
+    void rankingFileLiesBesideOrInTheDataFolder_data()
     {
         QTest::addColumn<QString>("program"); // the program's folder, in a folder of the test's own
         QTest::addColumn<QString>("installed"); // where its build installs it
         QTest::addColumn<bool>("entry"); // whether an install laid the desktop entry down beside it
-        QTest::addColumn<bool>("beside");
-        QTest::newRow("portable") << "games" << "usr/games" << false << true;
-        QTest::newRow("installed, the entry left out") << "games" << "games" << false << false;
-        QTest::newRow("installed elsewhere, with its entry") << "games" << "usr/games" << true << false;
-        QTest::newRow("folder below a file") << "plain/bin" << "usr/games" << false << false;
-        QTest::newRow("no folder") << "missing/bin" << "missing/bin" << false << false;
+        QTest::addColumn<QString>("files"); // the ranking file, and the rows read until it exists
+        const QString beside("games/quip.ini "), mine("data/quip.ini games/quip.ini");
+        QTest::newRow("portable") << "games" << "usr/games" << false << beside;
+        QTest::newRow("installed, the entry left out") << "games" << "games" << false << mine;
+        QTest::newRow("installed elsewhere, with its entry") << "games" << "usr/games" << true << mine;
+        QTest::newRow("folder below a file")
+            << "plain/bin" << "usr/games" << false << "data/quip.ini plain/bin/quip.ini";
+        QTest::newRow("no folder") << "missing/bin" << "missing/bin" << false << "data/quip.ini missing/bin/quip.ini";
     }
-    // A copy that writes beside itself where it was installed: an install is told by the folder the
-    // build installs it in, whatever the package left out, or by the desktop entry an install with
-    // another prefix lays down; not by permissions, so that root, who may write anywhere, keeps the
-    // file beside a portable copy only. Otherwise only a folder that can take a new file keeps it:
-    // for root too, not one below a file or one that does not exist.
-    void installedOrPortable()
+    // A portable copy keeps the file beside its executable; an installed one in the player's data
+    // folder, reading the rows beside the executable until that file exists. An install is told by
+    // the folder the build installs it in, whatever the package left out, or by the desktop entry an
+    // install with another prefix lays down; not by permissions, so that root, who may write
+    // anywhere, keeps the file beside a portable copy only. Otherwise only a folder that can take a
+    // new file keeps it: for root too, not one below a file or one that does not exist.
+    void rankingFileLiesBesideOrInTheDataFolder()
     {
         QFETCH(QString, program);
         QFETCH(QString, installed);
         QFETCH(bool, entry);
-        QFETCH(bool, beside);
+        QFETCH(QString, files);
         QTemporaryDir dir;
         QVERIFY(QDir().mkpath(dir.filePath("games")) && write(dir.filePath("plain"), ""));
         QVERIFY(!entry
                 || (QDir().mkpath(dir.filePath("share/applications"))
                     && write(dir.filePath("share/applications/" QUICKPAIR_APP_ID ".desktop"), "")));
-        QCOMPARE(platform::keepsRankingBeside(dir.filePath(program), dir.filePath(installed)), beside);
+        const bool beside = platform::keepsRankingBeside(dir.filePath(program), dir.filePath(installed));
+        const platform::RankingFiles found =
+            platform::rankingFilesFor(dir.filePath(program), beside, dir.filePath("data"));
+        QCOMPARE(QDir(dir.path()).relativeFilePath(found.file) + " "
+                     + QDir(dir.path()).relativeFilePath(found.fallback),
+                 files);
     }
 
     // Captions in a font without kana and kanji, or English buttons: the Windows fonts the

@@ -24,6 +24,9 @@ using platform::RankingFiles;
 using Load = LoadResult;
 using Save = SaveResult;
 
+// The rows the game showed last, before a round of an installed copy.
+const QByteArray shown(" 30 |admin| 25 |me| 20 |b|");
+
 // Something done to where the game keeps its ranking.
 using Fault = std::function<void(RankingFiles &)>;
 Q_DECLARE_METATYPE(Fault)
@@ -42,33 +45,31 @@ void enterMountNamespace()
         QFile file(path);
         return file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(text) == text.size();
     };
-    if (::getuid() == 0
-        || (::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && put("/proc/self/setgroups", "deny")
-            && put("/proc/self/uid_map", "0 " + uid + " 1") && put("/proc/self/gid_map", "0 " + gid + " 1")))
-        cannotMount.clear();
-    else
-        cannotMount =
-            "a full disk is a small tmpfs, mounted as root or in a user namespace, which this kernel refuses ("
-            + QByteArray(strerror(errno)) + ")";
+    const bool entered = ::unshare(CLONE_NEWUSER | CLONE_NEWNS) == 0 && put("/proc/self/setgroups", "deny")
+        && put("/proc/self/uid_map", "0 " + uid + " 1") && put("/proc/self/gid_map", "0 " + gid + " 1");
+    const QByteArray why =
+        "a full disk is a small tmpfs, mounted as root or in a user namespace: " + QByteArray(strerror(errno));
+    cannotMount = entered || uid == "0" ? QByteArray() : why;
 }
+#endif
 
 // A disk that fills up: a tmpfs of that many kB mounted on the folder.
-bool mountSmallDisk(const QByteArray &folder, int kilobytes)
+bool mountSmallDisk([[maybe_unused]] const QByteArray &folder, [[maybe_unused]] int kilobytes)
 {
+#ifdef Q_OS_LINUX
     const QByteArray size = "size=" + QByteArray::number(kilobytes) + "k";
     return cannotMount.isEmpty() && ::mount("tmpfs", folder, "tmpfs", 0, size) == 0;
-}
-void unmountSmallDisk(const QByteArray &folder)
-{
-    ::umount2(folder, MNT_DETACH);
-}
 #else
-bool mountSmallDisk(const QByteArray &, int)
-{
     return false;
-}
-void unmountSmallDisk(const QByteArray &) {}
 #endif
+}
+
+void unmountSmallDisk([[maybe_unused]] const QByteArray &folder)
+{
+#ifdef Q_OS_LINUX
+    ::umount2(folder, MNT_DETACH);
+#endif
+}
 
 class TestRankingRound : public QObject {
     Q_OBJECT
@@ -176,9 +177,6 @@ private slots:
         QTest::newRow("above an empty row")
             << QByteArray(" 5 |a| 4 |b|") << 3 << "new" << QByteArray(" 5 |a| 4 |b| 3 |new|");
         QTest::newRow("below an empty row") << QByteArray(" 5 |a|") << -1 << "" << QByteArray(" 5 |a|||||");
-        // Blanks, widths and markup are kept as typed; an emoji CP932 lacks is one "?".
-        QTest::newRow("as typed") << QByteArray() << 1 << "  <b>Ｔ</b>\U0001F600 ｶ "
-                                  << QByteArray(" 1 |  <b>\x82\x73</b>? \xb6 |||||");
         // A name holding bytes CP932 has no character for is written back as it was read.
         const QByteArray odd("bad\x80\xa0\xfd\xfe\xffname\x82");
         QTest::newRow("odd bytes") << " 30 |" + odd + "|" << 31 << "new"
@@ -323,34 +321,28 @@ private slots:
 
     void installedCopyCarriesTheRowsBesideTheProgram_data()
     {
-        QTest::addColumn<QByteArray>("shown"); // the rows the game showed last
         QTest::addColumn<QByteArray>("beside"); // the rows beside the program; empty for a folder
         QTest::addColumn<QByteArray>("mine"); // the player's own file; empty for none
         QTest::addColumn<int>("score");
-        QTest::addColumn<Load>("loaded");
         QTest::addColumn<QByteArray>("saved"); // the player's file after the round, the name "new"
-        const QByteArray beside(" 30 |admin| 20 |b|"), mine(" 30 |admin| 25 |me| 20 |b|");
         QTest::newRow("beside unreadable, mine saved")
-            << mine << QByteArray() << QByteArray() << 5 << Load::FallbackUnreadable << QByteArray(" 5 |new|||||");
+            << QByteArray() << QByteArray() << 5 << QByteArray(" 5 |new|||||");
         QTest::newRow("carried into mine")
-            << QByteArray() << beside << QByteArray() << 25 << Load::Read << QByteArray(" 30 |admin| 25 |new| 20 |b|");
-        QTest::newRow("mine read, not beside") << mine << QByteArray(" 99 |later|") << mine << 1 << Load::Read << mine;
+            << QByteArray(" 30 |admin| 20 |b|") << QByteArray() << 25 << QByteArray(" 30 |admin| 25 |new| 20 |b|");
+        QTest::newRow("mine read, not beside") << QByteArray(" 99 |later|") << shown << 1 << shown;
         QTest::newRow("mine deleted: beside again, not the rows shown")
-            << mine << QByteArray(" 99 |later|") << QByteArray() << 2 << Load::Read
-            << QByteArray(" 99 |later| 2 |new|||");
+            << QByteArray(" 99 |later|") << QByteArray() << 2 << QByteArray(" 99 |later| 2 |new|||");
     }
     // A copy whose folder the player cannot write saves in the player's own folder; until that
     // file exists it shows the rows left beside the program, and its first save carries them
     // over. The file beside the program is only ever read, and where it cannot be read (a folder
     // of that name) the player's file is saved all the same. Once the player deletes their file,
-    // the next round meets the rows beside the program again, not those it last showed.
+    // the next round meets the rows beside the program again, not those it last showed (`shown`).
     void installedCopyCarriesTheRowsBesideTheProgram()
     {
-        QFETCH(QByteArray, shown);
         QFETCH(QByteArray, beside);
         QFETCH(QByteArray, mine);
         QFETCH(int, score);
-        QFETCH(Load, loaded);
         QFETCH(QByteArray, saved);
         files.fallback = files.file + ".beside";
         QVERIFY(beside.isEmpty() ? QDir().mkdir(files.fallback) : write(files.fallback, crlf(beside)));
@@ -358,7 +350,7 @@ private slots:
         RankingTable rowsShown;
         decodeRankingFile(crlf(shown), rowsShown);
         RankingRound round(rowsShown, qint16(score));
-        QCOMPARE(round.load(files), loaded);
+        QCOMPARE(round.load(files), beside.isEmpty() ? Load::FallbackUnreadable : Load::Read);
         round.enter("new");
         QCOMPARE(round.save(), Save::Saved);
         QCOMPARE(at(files.file), crlf(saved));

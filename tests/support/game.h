@@ -24,8 +24,7 @@ public:
     QList<float> randoms; // consumed in order; 0 once used up
     QStringList names; // answers of the input box in order; none left is Cancel
     QList<QStringList> asked; // each input box: the window it stood over, its title and its prompt
-    QStringList errors;
-    QStringList toldOver; // the window each error message stood over
+    QStringList errors; // each message, after the window it stood over and ": "
     platform::RankingFiles files;
     platform::Version version{ 1, 0 };
     int seedCalls = 0, endProgramCalls = 0;
@@ -38,11 +37,7 @@ public:
         asked << QStringList{ parent ? parent->objectName() : "", title, prompt };
         return names.isEmpty() ? QString() : names.takeFirst();
     }
-    void showError(QWidget *parent, const QString &text) override
-    {
-        toldOver << parent->objectName();
-        errors << text;
-    }
+    void showError(QWidget *parent, const QString &text) override { errors << parent->objectName() + ": " + text; }
     platform::RankingFiles rankingFiles() override { return files; }
     platform::Version applicationVersion() override { return version; }
     void endProgram() override { ++endProgramCalls; }
@@ -74,7 +69,7 @@ inline void whenModalShows(std::function<void(QWidget *)> action, QDeadlineTimer
 
 // The ways a player leaves a window: its button 戻る, a key to the widget that has its focus,
 // or the close button of its title bar.
-enum class WayOut { Back, Enter, Space, Escape, CloseButton };
+enum class WayOut { Back, CloseButton, Enter = Qt::Key_Return, Space = Qt::Key_Space, Escape = Qt::Key_Escape };
 Q_DECLARE_METATYPE(WayOut)
 
 // Leaves the window as a player would. Says whether that closed it, and closes it anyway, so that
@@ -86,10 +81,7 @@ inline bool leave(QWidget *window, WayOut way)
     else if (way == WayOut::CloseButton)
         window->close();
     else if (QTest::qWaitForWindowActive(window, ceilingMs) && window->focusWidget())
-        QTest::keyClick(window->focusWidget(),
-                        way == WayOut::Enter       ? Qt::Key_Return
-                            : way == WayOut::Space ? Qt::Key_Space
-                                                   : Qt::Key_Escape);
+        QTest::keyClick(window->focusWidget(), Qt::Key(way));
     return !(window->isVisible() && window->close());
 }
 
@@ -123,6 +115,24 @@ struct Game {
     {
         deal(left, right);
         form->findChild<QAction *>("mnuStart")->trigger();
+    }
+    // The timer's tick, which ends the round once the clock is past its 30 seconds.
+    void tick() { QVERIFY(QMetaObject::invokeMethod(form.get(), "Timer1Tick")); }
+    // Leaves the next ranking window by 戻る once it shows, noting the score it read as it opened.
+    QString rankingRead;
+    void closeRankingWhenShown()
+    {
+        whenModalShows([this](QWidget *window) {
+            rankingRead = window->findChild<QLabel *>("Label1")->text();
+            leave(window, WayOut::Back);
+        });
+    }
+    // Ends the running round: the clock past its 30 seconds, and a tick.
+    void endRound()
+    {
+        closeRankingWhenShown();
+        services.now += 30.05;
+        tick();
     }
     // Presses a key; the pair drawn next is the one given.
     void press(Qt::Key key, int left = 5, int right = 5, Qt::KeyboardModifiers modifiers = {})
