@@ -96,9 +96,10 @@ void Form3::FormLoad(qint16 tokuten)
         // Asked before this window is visible, so the box stands over the main window.
         round.enter(services.inputBox(parentWidget(), QString::fromUtf8(namePrompt), QStringLiteral("Quickpair")));
     }
+    const RankingTable &rows = round.rows();
     for (int i = 0; i < storedRows; ++i) {
-        Label5[i]->setText(scoreText(round.rows()[i]));
-        Label6[i]->setText(nameText(round.rows()[i]));
+        Label5[i]->setText(scoreText(rows[i]));
+        Label6[i]->setText(nameText(rows[i]));
     }
 }
 

@@ -111,7 +111,8 @@ private slots:
         QCOMPARE(families, QStringList({ "IPAGothic", "IPAMincho", "Liberation Sans", "Comic Neue" }));
         QVERIFY(!platform::installQtTranslations(QTemporaryDir().path()));
         QVERIFY(platform::installQtTranslations());
-        QCOMPARE(QDialogButtonBox(QDialogButtonBox::Cancel).button(QDialogButtonBox::Cancel)->text(), "キャンセル");
+        const QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        QCOMPARE(buttons.button(QDialogButtonBox::Cancel)->text(), "キャンセル");
     }
 };
 

@@ -19,7 +19,7 @@ LoadResult RankingRound::load(const platform::RankingFiles &files)
     if (cp932Available())
         result = readStoredRows(files, table);
     leaveFileAlone = result == LoadResult::NoConverter || result == LoadResult::FileUnreadable;
-    row = rowEntered(table, table[candidateSlot].rankScore.value_or(0));
+    row = rowEntered(table);
     rowsRead = table;
     return result;
 }

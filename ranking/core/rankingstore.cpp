@@ -62,7 +62,7 @@ SaveResult saveRanking(const platform::RankingFiles &files, RankingTable &rows, 
     if (readStoredRows(files, merged) == LoadResult::FileUnreadable)
         return SaveResult::Unreadable;
     if (withCandidate) {
-        if (const std::optional<int> row = rowEntered(merged, merged[candidateSlot].rankScore.value_or(0)))
+        if (const std::optional<int> row = rowEntered(merged))
             insertCandidate(merged, *row);
     }
     if (!writeRankingFile(files.file, merged))

@@ -2,8 +2,9 @@
 
 namespace ranking {
 
-std::optional<int> rowEntered(const RankingTable &table, qint16 score)
+std::optional<int> rowEntered(const RankingTable &table)
 {
+    const qint16 score = table[candidateSlot].rankScore.value_or(0);
     for (int row = 0; row < storedRows; ++row) {
         if (score >= table[row].rankScore.value_or(0))
             return row;

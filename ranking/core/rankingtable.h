@@ -26,9 +26,9 @@ constexpr int storedRows = 3;
 constexpr int candidateSlot = 3;
 using RankingTable = std::array<RankingRow, 4>;
 
-// The row (0 to 2) that a finished round's score enters, or none. A score equal to a stored
-// one goes above it, and an empty score counts as 0.
-std::optional<int> rowEntered(const RankingTable &table, qint16 score);
+// The row (0 to 2) that the candidate of slot 3 enters, or none. A score equal to a stored one
+// goes above it, and an empty score counts as 0.
+std::optional<int> rowEntered(const RankingTable &table);
 
 // Puts the candidate of slot 3 into `row`: the rows from `row` down move one place, and the
 // old row 3 drops out. Slot 3 keeps its contents.

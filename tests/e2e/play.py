@@ -84,7 +84,8 @@ def x11(program, installed):
     # As Orca reads them: a label after the labels that label it, a progress bar and a menu item by name.
     if reader:
         read = screen_reader(game.pid)
-        for line in "label: 得点 0", "progress bar: 経過時間", "menu bar: スタート(S) 終了(X) バージョン情報":
+        for line in ("label: 得点 0", "progress bar: 経過時間",
+                     "menu bar: スタート(S) 終了(X) バージョン情報"):
             check(line in read, f"a screen reader reads {line}" + ("" if line in read else f", not in {read}"))
     play_round(game, main, ini)
     if installed:
